@@ -1,0 +1,183 @@
+/*
+ * The companion's whole life: start-up in its fixed order, the main loop
+ * that re-reads the settings every 3000 ms, and the orderly shutdown.
+ */
+#include "app/app.h"
+
+#include "app/clock.h"
+#include "hotkeys/hotkeys.h"
+#include "resources/version.h"
+#include "settings/hook_library.h"
+#include "settings/settings.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#ifndef ZENTU_MAKER_URL
+#define ZENTU_MAKER_URL "https://www.example.com/zentu/"
+#endif
+
+/* Where the version box sends users for a fresh installation. */
+static const char MakerWebAddress[] = ZENTU_MAKER_URL;
+/* Microsoft's DirectX end-user runtime download page. */
+static const char DirectXWebAddress[] = "https://www.microsoft.com/en-us/download/details.aspx?id=35";
+
+static const char MutexName[] = "Zentu64Running";
+static const DWORD RefreshInterval = 3000;
+static const DWORD LoopWaitMs = 5;
+/* QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER |
+ * QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY */
+static const DWORD LoopWakeMask = 0xFF;
+
+const UINT32 BuildNumber = ZENTU_BUILD_NUMBER;
+char VersionText[16];
+HINSTANCE ProgramInstance;
+UINT32 ShutdownFlag;
+DWORD LastRefreshTime;
+
+static HANDLE SingleInstanceMutex;
+
+static void ShowVersionBox(void)
+{
+    char text[512];
+    snprintf(text, sizeof text,
+             "Could not locate the correct version of ZENTU64.DLL.\r\n\r\n"
+             "Try uninstalling any previous versions of Zentu and then reboot your machine.\r\n\r\n"
+             "After this reinstall the latest version of Zentu from %s",
+             MakerWebAddress);
+    MessageBoxA(NULL, text, "ZENTU64 error", MB_TOPMOST | MB_ICONERROR);
+}
+
+/* Step 8 and 9: the hook library must load and be of our build. */
+static int LinkHookLibrary(void)
+{
+    if (LoadHookLibrary() != 0) {
+        MessageBoxA(NULL, "Could not locate ZENTU64.DLL", "ZENTU64 Error", MB_TOPMOST);
+        return EXIT_NO_LIBRARY;
+    }
+    switch (CheckHookLibraryVersion()) {
+    case 0:
+        return EXIT_NORMAL;
+    case 1:
+        ShowVersionBox();
+        return EXIT_NO_LIBRARY_VERSION;
+    default:
+        ShowVersionBox();
+        return EXIT_WRONG_LIBRARY_VERSION;
+    }
+}
+
+static void InstallKeyboardHook(void)
+{
+    KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, ProgramInstance, 0);
+}
+
+void RunMainLoop(void)
+{
+    while (SharedSettings.Running) {
+        BOOL quitArrived = FALSE;
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                SharedSettings.Running = 0;
+                quitArrived = TRUE;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DWORD now = UpdateMsClock();
+        /* A refresh would read "Running" back from the registry, where the
+         * main tool keeps it at 1; a page that posted WM_QUIT wants the
+         * companion to end, so the refresh waits for a pass without one. */
+        if (!quitArrived && RefreshIsDue(now, LastRefreshTime, RefreshInterval)) {
+            RefreshSettings();
+            SetupCall();
+            LastRefreshTime = now;
+        }
+        MsgWaitForMultipleObjectsEx(0, NULL, LoopWaitMs, LoopWakeMask, 0);
+    }
+}
+
+static int ShutDown(void)
+{
+    ShutdownFlag = 1;
+    SetupCall();
+    if (SingleInstanceMutex) {
+        CloseHandle(SingleInstanceMutex);
+        SingleInstanceMutex = NULL;
+    }
+    UnhookWindowsHookEx(KeyboardHook);
+    RemoveLibraryHooks();
+    FreeHookLibrary();
+    /* The page set is destroyed here once the pages exist. */
+    return EXIT_NORMAL;
+}
+
+int ZentuMain(HINSTANCE instance, const char *commandLine)
+{
+    /* 1. "/exit" anywhere ends at once: no mutex, no registry. */
+    if (commandLine && strstr(commandLine, "/exit"))
+        return EXIT_NORMAL;
+
+    /* 2. Single instance. Without a mutex handle the companion still runs. */
+    SingleInstanceMutex = CreateMutexA(NULL, FALSE, MutexName);
+    if (SingleInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(SingleInstanceMutex);
+        SingleInstanceMutex = NULL;
+        return EXIT_ALREADY_RUNNING;
+    }
+
+    /* 3. Clock. */
+    SetupMsClock();
+
+    /* 4. Folders. */
+    FillFolderPaths();
+
+    /* 5. Start defaults, and 6. the one start-up read of "Overlay Corner". */
+    ApplySettingDefaults();
+    ReadOverlayCorner();
+
+    /* 7. The pages load their resources from this instance. */
+    ProgramInstance = instance;
+
+    /* 8, 9. Hook library and its version. */
+    int linkResult = LinkHookLibrary();
+    if (linkResult != EXIT_NORMAL)
+        return linkResult;
+
+    /* 10. Page set: created hidden here once the settings pages exist. */
+    /* 11. OpenGL probe: runs here once the graphics probes exist. */
+    /* 12. Direct3D 9 probe (exit codes 7 and 8): runs here, with the general
+     *     page as its focus window, once the graphics probes exist. */
+    /* 13. Display-driver check: runs here once the graphics probes exist. */
+
+    /* 14. The library's system-wide hooks, and 15. the first SetupCall that
+     *     carries them and the probe results. */
+    InstallLibraryHooks();
+    SetupCall();
+
+    /* 16. The companion's own keyboard hook. */
+    InstallKeyboardHook();
+
+    /* 17. A hook that did not install is reported once; nothing retries. */
+    if (!LibraryCbtHook || !LibraryCallWndProcHook || !KeyboardHook)
+        MessageBoxA(NULL, "Hook Error", "Zentu", MB_OK);
+
+    /* 18. */
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+
+    /* 19. The refresh interval counts from here. */
+    LastRefreshTime = UpdateMsClock();
+
+    /* 20. Version texts: shown on the general page once the pages exist. */
+    snprintf(VersionText, sizeof VersionText, "%d.%d.%d",
+             ZENTU_VERSION_MAJOR, ZENTU_VERSION_MINOR, ZENTU_VERSION_PATCH);
+
+    /* 21. First settings refresh. */
+    RefreshSettings();
+    SetupCall();
+
+    /* 22. */
+    RunMainLoop();
+    return ShutDown();
+}

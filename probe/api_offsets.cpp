@@ -1,0 +1,4 @@
+/* The probes' results, zero until measured. */
+#include "probe/probe.h"
+
+ApiOffsetsFields ApiOffsets;

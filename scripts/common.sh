@@ -1,0 +1,86 @@
+# Shared by ./run, ./test and the benchmark: packages, build, Wine and display.
+# Source it from the repository root.
+
+ZENTU_ROOT=$(pwd)
+ZENTU_BUILD="$ZENTU_ROOT/build"
+ZENTU_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+                googletest wine wine64 xvfb xauth x11-utils)
+
+zentu_say() { printf '[zentu] %s\n' "$*" >&2; }
+
+zentu_install_packages() {
+    local missing=()
+    for package in "${ZENTU_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" != 0 ]; then
+        zentu_say "missing Debian packages: ${missing[*]} (run as root to install them)"
+        return 1
+    fi
+    zentu_say "installing ${missing[*]}"
+    DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null >/dev/null
+}
+
+zentu_build() {
+    if [ ! -f "$ZENTU_BUILD/CMakeCache.txt" ]; then
+        cmake -S "$ZENTU_ROOT" -B "$ZENTU_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+              -DCMAKE_TOOLCHAIN_FILE="$ZENTU_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    fi
+    cmake --build "$ZENTU_BUILD" -j "$(nproc)" -- --no-print-directory >/dev/null
+}
+
+# A private 64-bit prefix inside the build folder, without Mono and Gecko prompts.
+zentu_wine_env() {
+    export WINEPREFIX="$ZENTU_BUILD/wineprefix"
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+ZENTU_XVFB_PID=
+zentu_start_xvfb() {
+    local display
+    for display in $(seq 91 140); do
+        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
+        Xvfb ":$display" -screen 0 "${ZENTU_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+        ZENTU_XVFB_PID=$!
+        local tries
+        for tries in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$display" ] && break
+            kill -0 "$ZENTU_XVFB_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        if kill -0 "$ZENTU_XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$display"
+            return 0
+        fi
+    done
+    zentu_say "could not start Xvfb"
+    return 1
+}
+
+# Starts a persistent wineserver and warms the prefix. Wine's background
+# services inherit the output of whatever starts them, so they are started
+# here with nothing attached (ctest would otherwise wait for them forever).
+zentu_start_wine() {
+    zentu_wine_env
+    mkdir -p "$WINEPREFIX"
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+zentu_stop_wine() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k </dev/null >/dev/null 2>&1 || true
+    fi
+}
+
+zentu_stop_xvfb() {
+    if [ -n "$ZENTU_XVFB_PID" ]; then
+        kill "$ZENTU_XVFB_PID" 2>/dev/null || true
+        wait "$ZENTU_XVFB_PID" 2>/dev/null || true
+        ZENTU_XVFB_PID=
+    fi
+}

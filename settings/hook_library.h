@@ -1,0 +1,42 @@
+/*
+ * The link to the hook library "zentu64.dll": loading, the version check,
+ * the two system-wide hooks whose procedures it exports, and SetupCall.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include "settings/hook_library_abi.h"
+
+#define LIBRARY_BUFFER_SIZE 516
+
+extern HMODULE HookLibrary;
+extern HHOOK LibraryCbtHook;
+extern HHOOK LibraryCallWndProcHook;
+extern BYTE LibraryBuffer[LIBRARY_BUFFER_SIZE];
+
+extern ZENTU_SETUP_PROC *ZentuSetup;
+extern ZENTU_COUNT_PROC *ZentuCount;
+
+/* Loads "<ProgramFolder>\zentu64.dll". 0 on success, 1 when it cannot be
+ * loaded or its path would not fit. */
+int LoadHookLibrary(void);
+
+/* Resolves the exports and checks ZentuVersion. 0 when it returns
+ * BuildNumber; 1 without ZentuVersion, 2 for another number (in both cases
+ * the library is freed). */
+int CheckHookLibraryVersion(void);
+
+/* Installs the WH_CBT and then the WH_CALLWNDPROC hook, system-wide. */
+void InstallLibraryHooks(void);
+
+/* Removes the WH_CALLWNDPROC and then the WH_CBT hook. */
+void RemoveLibraryHooks(void);
+
+void FreeHookLibrary(void);
+
+/* Hands the current settings, folders, hooks and probe results to the library. */
+void SetupCall(void);
+
+/* Tells the library to count: ZentuCount(1, 0). */
+void CountCall(void);

@@ -1,0 +1,227 @@
+/*
+ * Stand-in for the hook library "zentu64.dll", for ./run and the tests.
+ *
+ * It exports what the companion resolves and appends one line per ZentuSetup
+ * and ZentuCount call to a log: ZENTU_STANDIN_LOG when set, otherwise
+ * "zentu64-calls.log" beside the DLL. Each line is written and closed at once,
+ * so a reader sees it even if the companion is killed right after.
+ *
+ * Line format (tab-separated):
+ *   ZentuSetup  <microseconds>  <arg 1> ... <arg 59>
+ *   ZentuCount  <microseconds>  <arg 1> <arg 2>
+ * Hook handles and addresses are written as 0x<hex>; the five text addresses
+ * as 0x<hex>=<text>, the text with '%', control bytes and bytes above 0x7E
+ * written as %HH. 32-bit arguments are unsigned decimals.
+ *
+ * Build variants (compile definitions): STANDIN_NO_VERSION,
+ * STANDIN_VERSION=<n>, STANDIN_NO_HOOK_PROCS, STANDIN_NO_SETUP.
+ */
+#include "settings/hook_library_abi.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#ifndef STANDIN_VERSION
+#define STANDIN_VERSION 5834
+#endif
+
+#define EXPORT extern "C" __declspec(dllexport)
+
+static HMODULE StandInModule;
+
+struct LogLine {
+    char text[8192];
+    size_t length;
+};
+
+static void Append(LogLine *line, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    size_t room = sizeof line->text - line->length;
+    int written = vsnprintf(line->text + line->length, room, format, args);
+    va_end(args);
+    if (written > 0)
+        line->length += (size_t)written < room ? (size_t)written : room - 1;
+}
+
+#ifndef STANDIN_NO_SETUP
+static void AppendText(LogLine *line, const char *text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < 256 && text[i]; i++) {
+        unsigned char c = (unsigned char)text[i];
+        if (c < 0x20 || c > 0x7E || c == '%')
+            Append(line, "%%%c%c", hex[c >> 4], hex[c & 15]);
+        else
+            Append(line, "%c", c);
+    }
+}
+
+static void AppendAddress(LogLine *line, const void *address)
+{
+    Append(line, "\t0x%llx", (unsigned long long)(ULONG_PTR)address);
+}
+
+static void AppendTextAddress(LogLine *line, const char *address)
+{
+    AppendAddress(line, address);
+    if (address) {
+        Append(line, "=");
+        AppendText(line, address);
+    }
+}
+
+#endif
+
+static void AppendNumber(LogLine *line, UINT32 value)
+{
+    Append(line, "\t%u", value);
+}
+
+static void StartLine(LogLine *line, const char *name)
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    unsigned long long f = (unsigned long long)frequency.QuadPart;
+    unsigned long long c = (unsigned long long)counter.QuadPart;
+    unsigned long long microseconds = c / f * 1000000ULL + c % f * 1000000ULL / f;
+    line->length = 0;
+    Append(line, "%s\t%llu", name, microseconds);
+}
+
+static void WriteLine(LogLine *line)
+{
+    Append(line, "\r\n");
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_LOG", path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        length = GetModuleFileNameA(StandInModule, path, sizeof path);
+        if (length == 0 || length >= sizeof path)
+            return;
+        char *slash = strrchr(path, '\\');
+        if (!slash || (size_t)(slash - path) + sizeof "\\zentu64-calls.log" > sizeof path)
+            return;
+        strcpy(slash, "\\zentu64-calls.log");
+    }
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written;
+    WriteFile(file, line->text, (DWORD)line->length, &written, NULL);
+    CloseHandle(file);
+}
+
+#ifndef STANDIN_NO_SETUP
+EXPORT ZENTU_SETUP_PROC ZentuSetup;
+
+EXPORT int WINAPI ZentuSetup(
+    HHOOK cbtHook, HHOOK callWndProcHook, UINT32 shutdownFlag, UINT32 always1a, UINT32 samplingRate,
+    const char *programFolder, const char *movieDirectory, const char *screenshotDirectory,
+    const char *benchmarksFolder, UINT32 detailedStats, UINT32 overlayCorner, UINT32 reserved1,
+    UINT32 reserved2, UINT32 d3d9DevicePresentOffset, UINT32 d3d9SwapChainPresentOffset,
+    UINT32 wglSwapBuffersOffset, UINT32 wglSwapLayerBuffersOffset, UINT32 always0a,
+    const char *systemFolder, UINT32 movieFramerate, UINT32 always0b, UINT32 always1b,
+    UINT32 framerateOnScreenshot, UINT32 movieHalfSize, void *libraryBuffer, UINT32 noCursor,
+    UINT32 noSync, UINT32 benchmarkStop, UINT32 benchmarkTime, UINT32 captureWidth,
+    UINT32 captureHeight, UINT32 captureBufferSize, UINT32 always0c,
+    UINT32 d3d9DebugDevicePresentOffset, UINT32 d3d9DebugSwapChainPresentOffset,
+    UINT32 d3d9SetCursorPropertiesOffset, UINT32 d3d9SetCursorPositionOffset,
+    UINT32 d3d9ShowCursorOffset, UINT32 d3d9SetCursorPropertiesProbe,
+    UINT32 d3d9SetCursorPositionProbe, UINT32 d3d9ShowCursorProbe, UINT32 reserved3,
+    UINT32 reserved4, UINT32 reserved5, UINT32 reserved6, UINT32 reserved7, UINT32 reserved8,
+    UINT32 d3d9DevicePresentProbe, UINT32 d3d9SwapChainPresentProbe, UINT32 reserved9,
+    UINT32 reserved10, UINT32 reserved11, UINT32 reserved12, UINT32 reserved13,
+    UINT32 displayDriverKind, UINT32 overlayKey, UINT32 logKey, UINT32 movieKey, UINT32 captureKey)
+{
+    static LogLine line;
+    StartLine(&line, "ZentuSetup");
+    AppendAddress(&line, cbtHook);
+    AppendAddress(&line, callWndProcHook);
+    const UINT32 head[] = { shutdownFlag, always1a, samplingRate };
+    for (UINT32 value : head)
+        AppendNumber(&line, value);
+    AppendTextAddress(&line, programFolder);
+    AppendTextAddress(&line, movieDirectory);
+    AppendTextAddress(&line, screenshotDirectory);
+    AppendTextAddress(&line, benchmarksFolder);
+    const UINT32 middle[] = { detailedStats, overlayCorner, reserved1, reserved2, d3d9DevicePresentOffset,
+                              d3d9SwapChainPresentOffset, wglSwapBuffersOffset, wglSwapLayerBuffersOffset,
+                              always0a };
+    for (UINT32 value : middle)
+        AppendNumber(&line, value);
+    AppendTextAddress(&line, systemFolder);
+    const UINT32 beforeBuffer[] = { movieFramerate, always0b, always1b, framerateOnScreenshot, movieHalfSize };
+    for (UINT32 value : beforeBuffer)
+        AppendNumber(&line, value);
+    AppendAddress(&line, libraryBuffer);
+    const UINT32 tail[] = { noCursor, noSync, benchmarkStop, benchmarkTime, captureWidth, captureHeight,
+                            captureBufferSize, always0c, d3d9DebugDevicePresentOffset,
+                            d3d9DebugSwapChainPresentOffset, d3d9SetCursorPropertiesOffset,
+                            d3d9SetCursorPositionOffset, d3d9ShowCursorOffset, d3d9SetCursorPropertiesProbe,
+                            d3d9SetCursorPositionProbe, d3d9ShowCursorProbe, reserved3, reserved4, reserved5,
+                            reserved6, reserved7, reserved8, d3d9DevicePresentProbe, d3d9SwapChainPresentProbe,
+                            reserved9, reserved10, reserved11, reserved12, reserved13, displayDriverKind,
+                            overlayKey, logKey, movieKey, captureKey };
+    for (UINT32 value : tail)
+        AppendNumber(&line, value);
+    WriteLine(&line);
+    return 0;
+}
+#endif
+
+EXPORT ZENTU_COUNT_PROC ZentuCount;
+
+EXPORT int WINAPI ZentuCount(UINT32 first, UINT32 second)
+{
+    static LogLine line;
+    StartLine(&line, "ZentuCount");
+    AppendNumber(&line, first);
+    AppendNumber(&line, second);
+    WriteLine(&line);
+    return 0;
+}
+
+EXPORT int WINAPI ZentuKey(void)
+{
+    return 0;
+}
+
+EXPORT int WINAPI ZentuFunc(void)
+{
+    return 0;
+}
+
+#ifndef STANDIN_NO_VERSION
+EXPORT ZENTU_VERSION_PROC ZentuVersion;
+
+EXPORT UINT32 WINAPI ZentuVersion(void)
+{
+    return STANDIN_VERSION;
+}
+#endif
+
+#ifndef STANDIN_NO_HOOK_PROCS
+EXPORT LRESULT CALLBACK ZentuProcCBT(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+EXPORT LRESULT CALLBACK ZentuProcCALLWND(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+#endif
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    (void)reserved;
+    if (reason == DLL_PROCESS_ATTACH) {
+        StandInModule = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

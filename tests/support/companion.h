@@ -1,0 +1,78 @@
+/*
+ * End-to-end support: a fresh program folder with zentu64.exe and a stand-in
+ * library, the companion process started from it, and the stand-in's record
+ * of the calls it received.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+/* A path inside the build folder, as the Windows side sees it. */
+std::string BuildPath(const std::string &relative);
+
+/* One call the stand-in library received. */
+struct LibraryCall {
+    std::string name;              /* "ZentuSetup" or "ZentuCount" */
+    double timeMs;                 /* performance-counter time of the call */
+    std::vector<std::string> args; /* args[0] is position 1 */
+
+    /* A 32-bit argument at a 1-based position. */
+    UINT32 Number(int position) const;
+    /* A hook handle or address at a 1-based position. */
+    unsigned long long Address(int position) const;
+    /* The text behind one of the five text addresses. */
+    std::string Text(int position) const;
+};
+
+/* A temporary program folder holding zentu64.exe (under exeName) and the
+ * stand-in library of one variant ("normal", "no_version", ...); removed with
+ * all its files when it goes. padTo pads the folder path to at least that
+ * many characters with nested folders. */
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
+                           size_t padTo = 0);
+    ~ProgramFolder();
+    const std::string &Path() const { return path_; }
+    std::string ExePath() const { return path_ + "\\" + exeName_; }
+    std::string LogPath() const { return path_ + "\\zentu64-calls.log"; }
+
+    std::vector<LibraryCall> Calls() const;
+    std::vector<LibraryCall> SetupCalls() const;
+    /* Polls the record until pred holds or the deadline passes; returns the
+     * record as last read. */
+    std::vector<LibraryCall> WaitForCalls(const std::function<bool(const std::vector<LibraryCall> &)> &pred,
+                                          DWORD timeoutMs) const;
+
+private:
+    std::string root_;
+    std::string path_;
+    std::string exeName_;
+};
+
+/* The companion process; killed when it goes if it still runs. */
+class CompanionProcess {
+public:
+    CompanionProcess() = default;
+    ~CompanionProcess();
+    CompanionProcess(const CompanionProcess &) = delete;
+    CompanionProcess &operator=(const CompanionProcess &) = delete;
+
+    bool Start(const std::string &exePath, const std::string &arguments = "");
+    /* The exit code, or -1 when the process is still running at the deadline. */
+    long WaitExit(DWORD timeoutMs);
+    bool Running() const;
+    DWORD Pid() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
+    void Kill();
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+/* Polls cond every 20 ms until it holds or the deadline passes. */
+bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);

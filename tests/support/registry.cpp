@@ -1,0 +1,99 @@
+#include "support/registry.h"
+
+#include <gtest/gtest.h>
+
+static HKEY CreateKey(HKEY root, const char *path)
+{
+    HKEY key = NULL;
+    LONG result = RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    EXPECT_EQ(ERROR_SUCCESS, result) << "creating " << path;
+    return key;
+}
+
+void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size)
+{
+    HKEY key = CreateKey(root, path);
+    if (!key)
+        return;
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE *)data, size)) << name;
+    RegCloseKey(key);
+}
+
+void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value)
+{
+    SetRawValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value)
+{
+    SetRawValue(root, path, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+
+void DeleteValue(HKEY root, const char *path, const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name);
+    RegCloseKey(key);
+}
+
+bool KeyExists(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+int CountValues(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    DWORD count = 0;
+    RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL);
+    RegCloseKey(key);
+    return (int)count;
+}
+
+void DeleteKey(HKEY root, const char *path)
+{
+    RegDeleteTreeA(root, path);
+    RegDeleteKeyA(root, path);
+}
+
+ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), path_(path), existed_(false)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        existed_ = true;
+        for (DWORD index = 0;; index++) {
+            char name[16384];
+            DWORD nameLength = sizeof name;
+            DWORD type = 0, size = 0;
+            if (RegEnumValueA(key, index, name, &nameLength, NULL, &type, NULL, &size) != ERROR_SUCCESS)
+                break;
+            Value value{ name, type, std::vector<BYTE>(size) };
+            DWORD readSize = size;
+            RegQueryValueExA(key, name, NULL, NULL, value.data.data(), &readSize);
+            values_.push_back(value);
+        }
+        RegCloseKey(key);
+    }
+    DeleteKey(root_, path_.c_str());
+}
+
+ScopedKeyRestore::~ScopedKeyRestore()
+{
+    DeleteKey(root_, path_.c_str());
+    if (!existed_)
+        return;
+    HKEY key = CreateKey(root_, path_.c_str());
+    if (!key)
+        return;
+    for (const Value &value : values_)
+        RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(), (DWORD)value.data.size());
+    RegCloseKey(key);
+}

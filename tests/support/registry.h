@@ -1,0 +1,37 @@
+/* Registry helpers for the tests: read, write, and put a key back as it was. */
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#define TEST_SETTINGS_KEY "SOFTWARE\\Wow6432Node\\Zentu2"
+
+void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value);
+void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value);
+void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size);
+void DeleteValue(HKEY root, const char *path, const char *name);
+bool KeyExists(HKEY root, const char *path);
+/* Number of values in the key; -1 when it does not exist. */
+int CountValues(HKEY root, const char *path);
+void DeleteKey(HKEY root, const char *path);
+
+/* Saves a key's values (not its subkeys) and puts them back when it goes;
+ * the key is removed first, so a test always starts without it. */
+class ScopedKeyRestore {
+public:
+    ScopedKeyRestore(HKEY root, const char *path);
+    ~ScopedKeyRestore();
+
+private:
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    HKEY root_;
+    std::string path_;
+    bool existed_;
+    std::vector<Value> values_;
+};

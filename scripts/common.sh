@@ -2,7 +2,7 @@
 # Source it from the repository root.
 
 ZENTU_ROOT=$(pwd)
-ZENTU_BUILD="$ZENTU_ROOT/build"
+ZENTU_BUILD="${ZENTU_BUILD:-$ZENTU_ROOT/build}"
 ZENTU_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
                 googletest wine wine64 xvfb xauth x11-utils)
 

@@ -1,0 +1,69 @@
+# Decodes the stand-in library's record of calls for people: one block per
+# call with position, name and value. The first call and the shutdown call are
+# shown whole; the others show what changed since the call before.
+# Set full=1 to show every call whole, last=1 to title a single last call.
+BEGIN {
+    FS = "\t"
+    split("CBT hook,CALLWNDPROC hook,Shutdown flag,Always 1,Sampling Rate,Program folder," \
+          "Movie Directory,Screenshot Directory,Benchmarks folder,Detailed Stats,Overlay Corner," \
+          "Reserved1,Reserved2,D3D9 device Present offset,D3D9 swap chain Present offset," \
+          "wglSwapBuffers offset,wglSwapLayerBuffers offset,Always 0,System folder,Movie Framerate," \
+          "Always 0,Always 1,Framerate On Screenshot,Movie Half Size,Library buffer,No Cursor,No Sync," \
+          "Benchmark Stop,Benchmark Time,Capture width,Capture height,Capture buffer size,Always 0," \
+          "D3D9 debug device Present offset,D3D9 debug swap chain Present offset," \
+          "SetCursorProperties offset,SetCursorPosition offset,ShowCursor offset," \
+          "SetCursorProperties probe,SetCursorPosition probe,ShowCursor probe," \
+          "Reserved3,Reserved4,Reserved5,Reserved6,Reserved7,Reserved8," \
+          "D3D9 device Present probe,D3D9 swap chain Present probe," \
+          "Reserved9,Reserved10,Reserved11,Reserved12,Reserved13,Display driver kind," \
+          "Overlay Key,Log Key,Movie Key,Capture Key", names, ",")
+    for (i = 0; i < 256; i++) hexval[sprintf("%02X", i)] = i
+    calls = 0
+}
+
+function unescape(text,    out, i) {
+    out = ""
+    for (i = 1; i <= length(text); i++) {
+        if (substr(text, i, 1) == "%" && i + 2 <= length(text)) {
+            out = out sprintf("%c", hexval[substr(text, i + 1, 2)])
+            i += 2
+        } else {
+            out = out substr(text, i, 1)
+        }
+    }
+    return out
+}
+
+function shown(value,    eq) {
+    eq = index(value, "=")
+    if (eq == 0) return value
+    return substr(value, 1, eq - 1) " \"" unescape(substr(value, eq + 1)) "\""
+}
+
+{ sub(/\r$/, "") }
+
+$1 == "ZentuCount" {
+    printf "ZentuCount(%s, %s)\n\n", $3, $4
+    fflush()
+    next
+}
+
+$1 == "ZentuSetup" {
+    calls++
+    whole = full || calls == 1 || $5 == "1"
+    changed = 0
+    for (p = 1; p <= 59; p++)
+        if (!whole && previous[p] != $(p + 2)) changed++
+    if (last)
+        printf "ZentuSetup, last call%s\n", ($5 == "1" ? " (shutdown)" : "")
+    else
+        printf "ZentuSetup call %d%s\n", calls, ($5 == "1" ? " (shutdown)" : "")
+    for (p = 1; p <= 59; p++) {
+        if (whole || previous[p] != $(p + 2))
+            printf "  %2d  %-36s %s\n", p, names[p], shown($(p + 2))
+        previous[p] = $(p + 2)
+    }
+    if (!whole && changed == 0) print "  (no change)"
+    print ""
+    fflush()
+}

@@ -6,6 +6,9 @@
 
 #include "app/clock.h"
 #include "hotkeys/hotkeys.h"
+#include "pages/pages.h"
+#include "probe/probe.h"
+#include "resources/resource.h"
 #include "resources/version.h"
 #include "settings/hook_library.h"
 #include "settings/settings.h"
@@ -67,6 +70,35 @@ static int LinkHookLibrary(void)
     }
 }
 
+static void ShowDirectXBox(const char *text)
+{
+    char message[512];
+    int length = snprintf(message, sizeof message, "%s%s", text, DirectXWebAddress);
+    if (length < 0 || (size_t)length >= sizeof message)
+        return;
+    MessageBoxA(NULL, message, "ZENTU error", MB_TOPMOST | MB_ICONERROR);
+}
+
+/* Step 12: without a usable Direct3D 9 there is nothing to capture. */
+static int RunDirect3D9Probe(void)
+{
+    switch (ProbeDirect3D9(GeneralPage)) {
+    case DIRECT3D9_PROBE_DONE:
+        return EXIT_NORMAL;
+    case DIRECT3D9_PROBE_NO_LIBRARY:
+        ShowDirectXBox("This software requires DirectX 9.\r\n\r\n"
+                       "Please download the runtime through Windows Update or by going to the following "
+                       "URL:\r\n\r\n");
+        return EXIT_NO_DIRECT3D9;
+    default:
+        ShowDirectXBox("There was a problem initializing DirectX 9.\r\n\r\n"
+                       "Please ensure your video drivers are up to date and you have the latest version of "
+                       "DirectX installed.  You can download the latest DirectX runtime from the following "
+                       "URL:\r\n\r\n");
+        return EXIT_DIRECT3D9_UNUSABLE;
+    }
+}
+
 static void InstallKeyboardHook(void)
 {
     KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, ProgramInstance, 0);
@@ -109,7 +141,7 @@ static int ShutDown(void)
     UnhookWindowsHookEx(KeyboardHook);
     RemoveLibraryHooks();
     FreeHookLibrary();
-    /* The page set is destroyed here once the pages exist. */
+    DestroyPageSet();
     return EXIT_NORMAL;
 }
 
@@ -145,11 +177,21 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     if (linkResult != EXIT_NORMAL)
         return linkResult;
 
-    /* 10. Page set: created hidden here once the settings pages exist. */
-    /* 11. OpenGL probe: runs here once the graphics probes exist. */
-    /* 12. Direct3D 9 probe (exit codes 7 and 8): runs here, with the general
-     *     page as its focus window, once the graphics probes exist. */
-    /* 13. Display-driver check: runs here once the graphics probes exist. */
+    /* 10. The pages, hidden. They initialise from the start defaults, and
+     *     the frame-rate page already hands them to the library. */
+    CreatePageSet();
+    /* 11. OpenGL probe. Its result does not matter: without OpenGL the two
+     *     offsets simply stay 0. */
+    ProbeOpenGL();
+    /* 12. Direct3D 9 probe, with the hidden general page as focus window
+     *     (without a page the probe makes a hidden window of its own). */
+    int direct3dResult = RunDirect3D9Probe();
+    if (direct3dResult != EXIT_NORMAL) {
+        DestroyPageSet();
+        return direct3dResult;
+    }
+    /* 13. Display-driver check; an outdated driver only gets a warning. */
+    CheckDisplayDriver();
 
     /* 14. The library's system-wide hooks, and 15. the first SetupCall that
      *     carries them and the probe results. */
@@ -169,9 +211,11 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     /* 19. The refresh interval counts from here. */
     LastRefreshTime = UpdateMsClock();
 
-    /* 20. Version texts: shown on the general page once the pages exist. */
+    /* 20. Version texts on the general page. */
     snprintf(VersionText, sizeof VersionText, "%d.%d.%d",
              ZENTU_VERSION_MAJOR, ZENTU_VERSION_MINOR, ZENTU_VERSION_PATCH);
+    SetDlgItemTextA(GeneralPage, IDC_GENERAL_VERSION, VersionText);
+    SetDlgItemInt(GeneralPage, IDC_GENERAL_BUILD, BuildNumber, FALSE);
 
     /* 21. First settings refresh. */
     RefreshSettings();

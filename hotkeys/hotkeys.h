@@ -1,11 +1,92 @@
 /*
- * Hotkeys: the companion's own low-level keyboard hook.
+ * Hotkeys: the 32-bit hotkey codes, the texts the pages show for them, and
+ * the companion's own low-level keyboard hook.
+ *
+ * Who owns what: the four hotkeys are fields of SharedSettings
+ * (settings/settings.h); the page handles and the four assignment flags
+ * belong to the page set (pages/pages.h). The hook only reads the flags.
+ * While a flag is set it writes that flag's hotkey and the text of its field;
+ * otherwise it only reads the hotkeys. The ids of the hotkey fields are in
+ * resources/resource.h. Everything runs on the one thread.
  */
 #pragma once
 
 #include <windows.h>
 
+#include <stddef.h>
+
+/*
+ * A hotkey, 0 for none. Bits 0-7: virtual-key code. Bits 8-9: the hotkey
+ * control's Shift and Control places, never set here and ignored everywhere.
+ * Bit 10: Alt. Bit 11: extended key. Bits 12-15: never set here, but
+ * compared. Bits 16-31: scan code of the key press that assigned the hotkey
+ * (0 in the defaults); only bits 16-23 are used, for the key's name.
+ * The low 16 bits have the layout of the hotkey control's HKM_SETHOTKEY value.
+ */
+typedef DWORD HotkeyCode;
+
+#define HOTKEY_KEY_MASK 0x00FFu
+#define HOTKEY_ALT 0x0400u
+#define HOTKEY_EXTENDED 0x0800u
+/* What a keyboard event is compared against: everything but bits 8-9 and
+ * the scan code. */
+#define HOTKEY_MATCH_MASK 0xFCFFu
+/* What the number shown for a nameless key keeps: Alt is shown as the
+ * "Alt - " prefix instead. */
+#define HOTKEY_NUMBER_MASK 0xF8FFu
+
+/* Room for any hotkey text: "Alt - " and a key name of at most 55 bytes. */
+#define HOTKEY_TEXT_SIZE 64
+
+/* TRUE when a keyboard event with this event code triggers the hotkey. An
+ * event code whose virtual-key byte is 0 matches nothing, so neither does a
+ * hotkey of 0. */
+BOOL HotkeyMatches(HotkeyCode hotkey, HotkeyCode eventCode);
+
+/* The event code of a keyboard message: the virtual-key byte, HOTKEY_EXTENDED
+ * for an extended key and HOTKEY_ALT for WM_SYSKEYDOWN and WM_SYSKEYUP. The
+ * Alt bit comes from the kind of message alone. */
+HotkeyCode HotkeyEventCode(WPARAM message, const KBDLLHOOKSTRUCT *event);
+
+/* The hotkey a key press assigns: virtual-key byte, HOTKEY_EXTENDED for an
+ * extended key, HOTKEY_ALT when Alt was down, and the scan code in bits
+ * 16-31. */
+HotkeyCode AssignedHotkeyCode(const KBDLLHOOKSTRUCT *event);
+
+/* TRUE when the hotkey carries the scan code of its key (bits 16-31). */
+BOOL HotkeyCarriesScanCode(HotkeyCode hotkey);
+
+/* The argument for GetKeyNameTextA: the hotkey's own scan code when it
+ * carries one, otherwise mappedScanCode (MapVirtualKeyA's scan code for the
+ * virtual key), in bits 16-23; bit 24 for an extended key. */
+LONG HotkeyKeyNameArgument(HotkeyCode hotkey, UINT mappedScanCode);
+
+/*
+ * The text of a hotkey, given the name the system has for its key (NULL or
+ * "" when it has none): "None" for 0; the name, at most 55 bytes of it, or
+ * the code AND HOTKEY_NUMBER_MASK as "0x%.4X" when there is no name; both
+ * behind "Alt - " when the Alt bit is set. Returns 0 on success, 1 when text
+ * (size bytes) is too small, leaving it untouched.
+ */
+int FormatHotkeyText(HotkeyCode hotkey, const char *keyName, char *text, size_t size);
+
+/* The text of a hotkey with the key's name from the system. Returns 0 on
+ * success, 1 when text is too small (untouched); HOTKEY_TEXT_SIZE is always
+ * enough. */
+int HotkeyText(HotkeyCode hotkey, char *text, size_t size);
+
+/* Writes the hotkey's text into a control of a page. Returns 0 on success,
+ * 1 when the control did not take it. */
+int ShowHotkey(HWND page, int controlId, HotkeyCode hotkey);
+
 /* The installed WH_KEYBOARD_LL hook, null when not installed. */
 extern HHOOK KeyboardHook;
 
+/* The hook procedure: returns 1 to swallow the event, otherwise whatever the
+ * rest of the hook chain returns. */
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+/* Decides about one keyboard event (code HC_ACTION): 1 to swallow it, 0 to
+ * pass it on. While a hotkey field is assigning, a key press also becomes
+ * that field's hotkey. Only KeyboardHookProc calls it (and the tests). */
+int FilterHotkeyEvent(WPARAM message, const KBDLLHOOKSTRUCT *event);

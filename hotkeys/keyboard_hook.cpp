@@ -1,9 +1,132 @@
-/* The companion's low-level keyboard hook. */
+/*
+ * The companion's low-level keyboard hook. At ordinary times it swallows the
+ * system-key presses that match a hotkey, so that the game does not see an
+ * Alt combination meant for the hook library. While a page's hotkey field
+ * has the focus, the next key press becomes that field's hotkey, and every
+ * key event but those of the lock keys is swallowed.
+ *
+ * The platform silently unhooks a low-level hook that keeps input waiting
+ * too long, so nothing in here waits, blocks or touches the registry or
+ * files. The hotkey fields belong to this thread, so setting their text is a
+ * direct call; the selection goes by PostMessageA.
+ */
 #include "hotkeys/hotkeys.h"
+
+#include "pages/pages.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
 
 HHOOK KeyboardHook;
 
+struct HookField {
+    const UINT32 *assigning;
+    HotkeyCode *hotkey;
+    HWND *page;
+    int controlId;
+};
+
+/* In order of precedence: when several flags are set, the first set one
+ * takes the key. Filtering compares against all four alike. */
+static const HookField FieldsByPrecedence[] = {
+    { &MovieKeyAssigning,   &SharedSettings.MovieKey,   &MoviesPage,      IDC_MOVIES_MOVIE_KEY },
+    { &CaptureKeyAssigning, &SharedSettings.CaptureKey, &ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY },
+    { &OverlayKeyAssigning, &SharedSettings.OverlayKey, &FpsPage,         IDC_FPS_OVERLAY_KEY },
+    { &LogKeyAssigning,     &SharedSettings.LogKey,     &FpsPage,         IDC_FPS_LOG_KEY },
+};
+
+/* Last key of the block that starts with the left and right Shift, Control
+ * and Alt keys and runs on through the browser, volume, media and launch
+ * keys. */
+static const DWORD LastExcludedKey = 0xB9;
+
+static const HookField *AssigningField(void)
+{
+    for (const HookField &field : FieldsByPrecedence)
+        if (*field.assigning)
+            return &field;
+    return NULL;
+}
+
+/* Modifiers pressed on their own are what the user holds on the way to the
+ * real key, and the media keys belong to the system; neither becomes a
+ * hotkey. Nor does an event without a virtual key: that hotkey could never
+ * match anything. The byte tested is the byte that would be stored. */
+static BOOL IsAssignableKey(DWORD vkCode)
+{
+    DWORD key = vkCode & HOTKEY_KEY_MASK;
+    if (key == 0)
+        return FALSE;
+    if (key >= VK_SHIFT && key <= VK_MENU)
+        return FALSE;
+    if (key >= VK_LSHIFT && key <= LastExcludedKey)
+        return FALSE;
+    return TRUE;
+}
+
+/* The lock keys always reach the system, so that their lock state and
+ * light still change while a field is assigning. */
+static BOOL IsLockKey(DWORD vkCode)
+{
+    return vkCode == VK_CAPITAL || vkCode == VK_NUMLOCK || vkCode == VK_SCROLL;
+}
+
+static void AssignHotkey(const HookField *field, const KBDLLHOOKSTRUCT *event)
+{
+    HotkeyCode code = AssignedHotkeyCode(event);
+    *field->hotkey = code;
+
+    /* The same rule as the page's own display of a stored hotkey, so that
+     * the field shows the same text now and after the next start. */
+    char text[HOTKEY_TEXT_SIZE];
+    if (HotkeyText(code, text, sizeof text) != 0)
+        return;
+    HWND page = *field->page;
+    SetDlgItemTextA(page, field->controlId, text);
+    /* Keep the whole text selected, so that the next key visibly replaces
+     * it. Without the control, PostMessageA(NULL, ...) would post to this
+     * thread's own queue instead. */
+    HWND control = GetDlgItem(page, field->controlId);
+    if (control)
+        PostMessageA(control, EM_SETSEL, 0, -1);
+}
+
+static int FilterWhileAssigning(const HookField *field, WPARAM message, const KBDLLHOOKSTRUCT *event)
+{
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && IsAssignableKey(event->vkCode))
+        AssignHotkey(field, event);
+    return IsLockKey(event->vkCode) ? 0 : 1;
+}
+
+static int FilterSystemKey(WPARAM message, const KBDLLHOOKSTRUCT *event)
+{
+    /* Only system keys are swallowed: a plain key that matches a hotkey is
+     * left to the game. An event without a virtual key matches nothing
+     * (HotkeyMatches), so a hotkey of 0 never swallows it. */
+    if (message != WM_SYSKEYDOWN && message != WM_SYSKEYUP)
+        return 0;
+    HotkeyCode eventCode = HotkeyEventCode(message, event);
+    for (const HookField &field : FieldsByPrecedence)
+        if (HotkeyMatches(*field.hotkey, eventCode))
+            return 1;
+    return 0;
+}
+
+int FilterHotkeyEvent(WPARAM message, const KBDLLHOOKSTRUCT *event)
+{
+    if (!event)
+        return 0;
+    const HookField *field = AssigningField();
+    if (field)
+        return FilterWhileAssigning(field, message, event);
+    return FilterSystemKey(message, event);
+}
+
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    return CallNextHookEx(KeyboardHook, code, wParam, lParam);
+    /* Only HC_ACTION carries an event; anything else goes on as it came. */
+    if (code != HC_ACTION)
+        return CallNextHookEx(KeyboardHook, code, wParam, lParam);
+    if (FilterHotkeyEvent(wParam, (const KBDLLHOOKSTRUCT *)lParam))
+        return 1;
+    return CallNextHookEx(KeyboardHook, HC_ACTION, wParam, lParam);
 }

@@ -2,7 +2,7 @@
  * The settings pages: four hidden, skinned modeless dialogs created at
  * start-up. The page handles, the assignment flags of the hotkey fields and
  * the capture size are process-wide; the keyboard hook reads the flags and
- * writes the hotkey fields' texts.
+ * writes the hotkey fields' texts, start-up writes the version texts.
  */
 #pragma once
 
@@ -25,3 +25,74 @@ extern UINT32 CaptureKeyAssigning;
 extern UINT32 CaptureWidth;
 extern UINT32 CaptureHeight;
 extern UINT32 CaptureBufferSize;
+
+/* Screen DPI at creation (96 without a screen DC); 120 or more selects the
+ * high-DPI skin. */
+extern UINT32 PageDpi;
+/* Size of a page window in pixels, the same for all four. */
+extern INT32 PageWidth;
+extern INT32 PageHeight;
+
+/* The general page's notification message; lParam carries a mouse message. */
+#define WM_PAGE_NOTIFY (WM_USER + 1)
+
+void CreatePageSet(void);
+void DestroyPageSet(void);
+void ApplyTopmost(void);
+void SwitchPage(HWND from, HWND to);
+void ApplyPageRegion(HWND page);
+void ExploreFolder(HWND owner, const char *path);
+
+/* Arithmetic of the pages, free of window calls. */
+
+/* Raises a small screen to at least 1600 x 1200 and rounds the buffer
+ * (4 bytes a pixel) up to a multiple of 64 KiB. */
+void ComputeCaptureSize(UINT32 *width, UINT32 *height, UINT32 *bufferSize);
+
+/* The corner ellipse of the rounded page outline for a window of W x H. */
+void RegionCornerEllipse(INT32 width, INT32 height, INT32 *ellipseWidth, INT32 *ellipseHeight);
+
+/* Maps a client point of a page of pageWidth x pageHeight into the 400 x 300
+ * design space of the art. */
+void ToDesignSpace(INT32 x, INT32 y, INT32 pageWidth, INT32 pageHeight, INT32 *designX, INT32 *designY);
+
+/* What a click at a design point means. */
+enum PageClickKind { CLICK_DRAG, CLICK_TAB, CLICK_NOTHING };
+/* For CLICK_TAB, *tab receives 0 general, 1 frame rate, 2 movies,
+ * 3 screenshots, or -1 when X lies outside every tab. */
+PageClickKind ClassifyPageClick(INT32 designX, INT32 designY, int *tab);
+
+/* Appends a backslash unless the path ends in one, into dest (size bytes);
+ * the path is cut to 260 characters first. Returns 0 on success. */
+int FolderWithBackslash(const char *path, char *dest, size_t size);
+
+/* The movies page's custom frame rate, in thousandths of a frame per second. */
+
+/* The text the custom box shows for a stored rate: 30000 "30", 29500
+ * "29.5", 29970 "29.97", 23976 "23.976". Returns 0 on success, 1 when text
+ * is too small (left untouched). */
+int FormatCustomRate(DWORD rate, char *text, size_t size);
+
+/* Drops every character but digits and the point, in place. Returns TRUE
+ * when something was dropped; *caret is then the number of characters kept
+ * before the last dropped one. */
+BOOL CleanCustomRateText(char *text, int *caret);
+
+/* A cleaned, non-empty box text as a stored rate: the decimal number it
+ * starts with, in single precision, times 1000, truncated, and held within
+ * 10000..100000. */
+DWORD ConvertCustomRate(const char *text);
+
+/* Folder helpers of the movies and screenshots pages. */
+
+/* Lets the user choose a folder; 1 when one was chosen and its path (at most
+ * 255 characters) copied into destination (256 bytes), otherwise 0 and
+ * destination unchanged. */
+int PickFolder(HWND owner, char *destination, const char *prompt);
+
+/* Copies a chosen folder into a 256-byte folder setting: at most 255
+ * characters, the rest zeroed, the last byte untouched. */
+void CopyChosenFolder(char *destination, const char *path);
+
+/* Repaints the skin behind one control of a page, at once. */
+void RepaintControl(HWND page, int id);

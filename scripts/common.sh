@@ -4,7 +4,7 @@
 ZENTU_ROOT=$(pwd)
 ZENTU_BUILD="${ZENTU_BUILD:-$ZENTU_ROOT/build}"
 ZENTU_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-                googletest wine wine64 xvfb xauth x11-utils)
+                googletest wine wine64 fonts-wine xvfb xauth x11-utils libgl1-mesa-dri)
 
 zentu_say() { printf '[zentu] %s\n' "$*" >&2; }
 
@@ -69,6 +69,13 @@ zentu_start_wine() {
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
+    # Debian's Wine does not look in its own font folder, so dialogs asking
+    # for "MS Sans Serif" would get a much wider substitute: give the prefix
+    # Wine's own fonts.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -e "$fonts/sserife.fon" ]; then
+        cp -n /usr/share/wine/fonts/* "$fonts/" 2>/dev/null || true
+    fi
 }
 
 zentu_stop_wine() {

@@ -153,8 +153,10 @@ TEST_F(Startup, LibraryWithoutHookProceduresIsReportedOnceAndServedWithNullHandl
     ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
     EXPECT_EQ(0, companion.WaitExit(20000));
 
+    /* The pages' calls, start-up's two and the shutdown call: none carries a
+     * hook handle. */
     std::vector<LibraryCall> setups = folder.SetupCalls();
-    ASSERT_EQ(3u, setups.size());
+    ASSERT_GE(setups.size(), 3u);
     for (const LibraryCall &call : setups) {
         EXPECT_EQ(0u, call.Address(1));
         EXPECT_EQ(0u, call.Address(2));

@@ -1,0 +1,62 @@
+/* Choosing and repainting folders on the movies and screenshots pages. */
+#include "pages/pages.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <string.h>
+
+void CopyChosenFolder(char *destination, const char *path)
+{
+    /* At most 255 characters, the rest zeroed like strncpy; byte 255 is
+     * never written and stays the terminator. */
+    size_t length = strnlen(path, 255);
+    memcpy(destination, path, length);
+    memset(destination + length, 0, 255 - length);
+}
+
+int PickFolder(HWND owner, char *destination, const char *prompt)
+{
+    IMalloc *allocator = NULL;
+    if (FAILED(SHGetMalloc(&allocator)))
+        return 0;
+    /* The new-style browser is built on COM; the thread is otherwise not a
+     * COM thread, so it joins an apartment for the dialog's lifetime. */
+    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+
+    char path[MAX_PATH] = "";
+    BROWSEINFOA browse;
+    ZeroMemory(&browse, sizeof browse);
+    browse.hwndOwner = owner;
+    browse.pidlRoot = NULL;
+    browse.pszDisplayName = path;
+    browse.lpszTitle = prompt;
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    browse.lpfn = NULL;
+    browse.lParam = 0;
+
+    int chosen = 0;
+    LPITEMIDLIST items = SHBrowseForFolderA(&browse);
+    if (items) {
+        if (SHGetPathFromIDListA(items, path)) {
+            CopyChosenFolder(destination, path);
+            chosen = 1;
+        }
+        allocator->Free(items);
+    }
+    allocator->Release();
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return chosen;
+}
+
+void RepaintControl(HWND page, int id)
+{
+    RECT rect;
+    GetWindowRect(GetDlgItem(page, id), &rect);
+    POINT corners[2] = { { rect.left, rect.top }, { rect.right, rect.bottom } };
+    ScreenToClient(page, &corners[0]);
+    ScreenToClient(page, &corners[1]);
+    RECT client = { corners[0].x, corners[0].y, corners[1].x, corners[1].y };
+    InvalidateRect(page, &client, TRUE);
+    UpdateWindow(page);
+}

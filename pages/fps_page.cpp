@@ -1,0 +1,153 @@
+/*
+ * The frame-rate page: overlay and benchmark hotkeys, overlay corner, overlay
+ * sampling, the per-second file, the automatic benchmark stop and the
+ * benchmark statistics. Every command ends with one SetupCall, so the hook
+ * library sees each change at once.
+ */
+#include "pages/page_frame.h"
+
+#include "resources/resource.h"
+#include "settings/hook_library.h"
+#include "settings/settings.h"
+
+static const char OverlayDisabledText[] =
+    "The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
+    "It is recommended you leave the overlay disabled while logging is being performed.";
+
+/* The corner buttons in the order their values count: 0 to 4. */
+static const int CornerButtons[] = {
+    IDC_FPS_CORNER_TOP_LEFT,
+    IDC_FPS_CORNER_TOP_RIGHT,
+    IDC_FPS_CORNER_BOTTOM_LEFT,
+    IDC_FPS_CORNER_BOTTOM_RIGHT,
+    IDC_FPS_CORNER_DISABLED,
+};
+
+struct StatisticsBox {
+    int id;
+    DWORD bit;
+};
+
+static const StatisticsBox StatisticsBoxes[] = {
+    { IDC_FPS_STATS_FPS, 1 },
+    { IDC_FPS_STATS_MINMAXAVG, 2 },
+    { IDC_FPS_STATS_FRAMETIMES, 4 },
+};
+
+/* The commands read their controls through FpsPage, like everything else
+ * that addresses this page from outside. */
+static BOOL Checked(int id)
+{
+    return SendDlgItemMessageA(FpsPage, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+static void Check(HWND page, int id, BOOL checked)
+{
+    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static void RefreshCorner(void)
+{
+    for (int id : CornerButtons)
+        Check(FpsPage, id, FALSE);
+    int shown;
+    switch (SharedSettings.OverlayCorner) {
+    case 0: shown = IDC_FPS_CORNER_TOP_LEFT; break;
+    case 1: shown = IDC_FPS_CORNER_TOP_RIGHT; break;
+    case 2: shown = IDC_FPS_CORNER_BOTTOM_LEFT; break;
+    case 4: shown = IDC_FPS_CORNER_DISABLED; break;
+    default: shown = IDC_FPS_CORNER_BOTTOM_RIGHT; break;
+    }
+    Check(FpsPage, shown, TRUE);
+    SetupCall();
+}
+
+static void OnInitDialog(HWND page)
+{
+    InitialisePageFrame(PAGE_FPS, page);
+    Check(page, IDC_FPS_SECOND_FILE, SharedSettings.SecondLogging != 0);
+    for (const StatisticsBox &box : StatisticsBoxes)
+        Check(page, box.id, (SharedSettings.DetailedStats & box.bit) != 0);
+    Check(page, IDC_FPS_BENCHMARK_STOP, SharedSettings.BenchmarkStop != 0);
+    /* Setting the text makes the field report a change, and its command
+     * stores what it reads through FpsPage, which is not set yet: keep the
+     * value across. */
+    DWORD benchmarkTime = SharedSettings.BenchmarkTime;
+    SetDlgItemInt(page, IDC_FPS_BENCHMARK_TIME, benchmarkTime, FALSE);
+    SharedSettings.BenchmarkTime = benchmarkTime;
+    Check(page, IDC_FPS_ONCE_A_SECOND, SharedSettings.SamplingRate == 0);
+    /* The corner refresh addresses the page through FpsPage. */
+    FpsPage = page;
+    RefreshCorner();
+}
+
+static void OnSecondFile(void)
+{
+    SharedSettings.SecondLogging = Checked(IDC_FPS_SECOND_FILE) ? 1 : 0;
+    if (SharedSettings.SecondLogging && SharedSettings.OverlayCorner != 4) {
+        SharedSettings.OverlayCorner = 4;
+        RefreshCorner();
+        MessageBoxA(FpsPage, OverlayDisabledText, "", MB_TOPMOST | MB_TASKMODAL);
+    }
+    CountCall();
+}
+
+static void OnCommand(int id)
+{
+    switch (id) {
+    case IDC_FPS_CORNER_TOP_LEFT:
+    case IDC_FPS_CORNER_TOP_RIGHT:
+    case IDC_FPS_CORNER_BOTTOM_LEFT:
+    case IDC_FPS_CORNER_BOTTOM_RIGHT:
+    case IDC_FPS_CORNER_DISABLED:
+        for (DWORD corner = 0; corner < 5; corner++)
+            if (Checked(CornerButtons[corner])) {
+                SharedSettings.OverlayCorner = corner;
+                break;
+            }
+        break;
+    case IDC_FPS_ONCE_A_SECOND:
+        SharedSettings.SamplingRate = Checked(IDC_FPS_ONCE_A_SECOND) ? 0 : 1;
+        break;
+    case IDC_FPS_SECOND_FILE:
+        OnSecondFile();
+        break;
+    case IDC_FPS_BENCHMARK_STOP:
+        SharedSettings.BenchmarkStop = Checked(IDC_FPS_BENCHMARK_STOP) ? 1 : 0;
+        break;
+    case IDC_FPS_BENCHMARK_TIME:
+        SharedSettings.BenchmarkTime = GetDlgItemInt(FpsPage, IDC_FPS_BENCHMARK_TIME, NULL, FALSE);
+        break;
+    case IDC_FPS_STATS_FPS:
+    case IDC_FPS_STATS_MINMAXAVG:
+    case IDC_FPS_STATS_FRAMETIMES:
+        for (const StatisticsBox &box : StatisticsBoxes)
+            if (box.id == id) {
+                if (Checked(id))
+                    SharedSettings.DetailedStats |= box.bit;
+                else
+                    SharedSettings.DetailedStats &= ~box.bit;
+            }
+        break;
+    }
+}
+
+INT_PTR CALLBACK FpsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    INT_PTR result;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(page);
+        return TRUE;
+    case WM_COMMAND:
+        /* Frame buttons and hotkey fields first; either way the command ends
+         * with the library hearing the whole settings set. */
+        if (!HandleCommonPageMessage(PAGE_FPS, page, message, wParam, lParam, &result))
+            OnCommand(LOWORD(wParam));
+        SetupCall();
+        return FALSE;
+    }
+    if (HandleCommonPageMessage(PAGE_FPS, page, message, wParam, lParam, &result))
+        return result;
+    return FALSE;
+}

@@ -1,0 +1,187 @@
+/*
+ * The movies page: movie hotkey, folder, size, preset and custom frame
+ * rates, sound recording and its input, no-sync and no-cursor. Every command
+ * ends with one SetupCall.
+ */
+#include "pages/page_frame.h"
+
+#include "resources/resource.h"
+#include "settings/hook_library.h"
+#include "settings/settings.h"
+
+static const char MovieFolderPrompt[] = "Please select the folder to save Zentu movies in:";
+
+/* Preset buttons in the order the frame-rate rule tests them. */
+struct PresetRate {
+    int id;
+    DWORD rate;
+};
+
+static const PresetRate PresetRates[] = {
+    { IDC_MOVIES_RATE_60, 60 },
+    { IDC_MOVIES_RATE_50, 50 },
+    { IDC_MOVIES_RATE_40, 40 },
+    { IDC_MOVIES_RATE_30, 30 },
+    { IDC_MOVIES_RATE_25, 25 },
+};
+
+/* "Movie Framerate" of the user-defined rate in "Movie Framerate User". */
+static const DWORD CustomRate = 20;
+
+/* Enabled only while sound is recorded, in this order. */
+static const int SoundControls[] = {
+    IDC_MOVIES_SOUND_DETECT,
+    IDC_MOVIES_SOUND_WINDOWS,
+    IDC_MOVIES_EMPTY1,
+    IDC_MOVIES_EMPTY2,
+};
+
+/* The commands address the page through MoviesPage. While the page is being
+ * created that is still null, so what the custom box reports then reaches no
+ * window. */
+static BOOL Checked(int id)
+{
+    return SendDlgItemMessageA(MoviesPage, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+static void Check(HWND page, int id, BOOL checked)
+{
+    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static void EnableSoundControls(HWND page, BOOL enable)
+{
+    for (int id : SoundControls)
+        EnableWindow(GetDlgItem(page, id), enable);
+    for (int id : SoundControls)
+        RepaintControl(page, id);
+}
+
+static void OnInitDialog(HWND page)
+{
+    InitialisePageFrame(PAGE_MOVIES, page);
+    Check(page, SharedSettings.SoundInput == 0 ? IDC_MOVIES_SOUND_DETECT : IDC_MOVIES_SOUND_WINDOWS, TRUE);
+
+    DWORD storedRate = SharedSettings.MovieFramerate;
+    int rateButton = IDC_MOVIES_RATE_CUSTOM;
+    for (const PresetRate &preset : PresetRates)
+        if (SharedSettings.MovieFramerate == preset.rate)
+            rateButton = preset.id;
+    if (rateButton == IDC_MOVIES_RATE_CUSTOM)
+        SharedSettings.MovieFramerate = CustomRate;
+    Check(page, rateButton, TRUE);
+
+    Check(page, IDC_MOVIES_NO_CURSOR, SharedSettings.NoCursor != 0);
+    Check(page, IDC_MOVIES_NO_SYNC, SharedSettings.NoSync != 0);
+    char rateText[16];
+    if (FormatCustomRate(SharedSettings.MovieFramerateUser, rateText, sizeof rateText) == 0)
+        SetDlgItemTextA(page, IDC_MOVIES_CUSTOM_RATE, rateText);
+    Check(page, SharedSettings.MovieHalfSize ? IDC_MOVIES_HALF_SIZE : IDC_MOVIES_FULL_SIZE, TRUE);
+    SetDlgItemTextA(page, IDC_MOVIES_FOLDER, SharedSettings.MovieDirectory);
+    if (SharedSettings.RecordSound) {
+        Check(page, IDC_MOVIES_RECORD_SOUND, TRUE);
+    } else {
+        EnableSoundControls(page, FALSE);
+        Check(page, IDC_MOVIES_RECORD_SOUND, FALSE);
+    }
+    /* Initialisation only shows values; the custom box's notification set
+     * the rate to the custom one on the way. */
+    SharedSettings.MovieFramerate = storedRate;
+}
+
+static void ApplyFrameRateRule(void)
+{
+    SharedSettings.MovieFramerate = CustomRate;
+    for (const PresetRate &preset : PresetRates)
+        if (Checked(preset.id)) {
+            SharedSettings.MovieFramerate = preset.rate;
+            break;
+        }
+}
+
+/* Runs for every notification of the custom box, focus changes included:
+ * being in the box means the custom rate. */
+static void ApplyCustomBoxRule(void)
+{
+    static const int presetOrder[] = { IDC_MOVIES_RATE_25, IDC_MOVIES_RATE_30, IDC_MOVIES_RATE_40,
+                                       IDC_MOVIES_RATE_50, IDC_MOVIES_RATE_60 };
+    for (int id : presetOrder)
+        Check(MoviesPage, id, FALSE);
+    Check(MoviesPage, IDC_MOVIES_RATE_CUSTOM, TRUE);
+    SharedSettings.MovieFramerate = CustomRate;
+
+    char text[255] = "";
+    GetDlgItemTextA(MoviesPage, IDC_MOVIES_CUSTOM_RATE, text, sizeof text);
+    int caret = 0;
+    if (CleanCustomRateText(text, &caret)) {
+        /* Writing the box notifies again, and that notification runs this
+         * rule on the cleaned text. */
+        SetDlgItemTextA(MoviesPage, IDC_MOVIES_CUSTOM_RATE, text);
+        SendDlgItemMessageA(MoviesPage, IDC_MOVIES_CUSTOM_RATE, EM_SETSEL, caret, caret);
+        return;
+    }
+    if (text[0] == '\0')
+        return;
+    SharedSettings.MovieFramerateUser = ConvertCustomRate(text);
+}
+
+static void OnCommand(HWND page, int id)
+{
+    switch (id) {
+    case IDC_MOVIES_CUSTOM_RATE:
+        ApplyCustomBoxRule();
+        break;
+    case IDC_MOVIES_RATE_CUSTOM:
+    case IDC_MOVIES_RATE_25:
+    case IDC_MOVIES_RATE_30:
+    case IDC_MOVIES_RATE_40:
+    case IDC_MOVIES_RATE_50:
+    case IDC_MOVIES_RATE_60:
+        ApplyFrameRateRule();
+        break;
+    case IDC_MOVIES_SOUND_DETECT:
+    case IDC_MOVIES_SOUND_WINDOWS:
+        SharedSettings.SoundInput = Checked(IDC_MOVIES_SOUND_DETECT) ? 0 : 1;
+        break;
+    case IDC_MOVIES_RECORD_SOUND:
+        SharedSettings.RecordSound = Checked(IDC_MOVIES_RECORD_SOUND) ? 1 : 0;
+        EnableSoundControls(page, SharedSettings.RecordSound == 1);
+        break;
+    case IDC_MOVIES_HALF_SIZE:
+    case IDC_MOVIES_FULL_SIZE:
+        SharedSettings.MovieHalfSize = Checked(IDC_MOVIES_HALF_SIZE) ? 1 : 0;
+        break;
+    case IDC_MOVIES_NO_SYNC:
+        SharedSettings.NoSync = Checked(IDC_MOVIES_NO_SYNC) ? 1 : 0;
+        break;
+    case IDC_MOVIES_NO_CURSOR:
+        SharedSettings.NoCursor = Checked(IDC_MOVIES_NO_CURSOR) ? 1 : 0;
+        break;
+    case IDC_MOVIES_CHANGE_FOLDER:
+        PickFolder(page, SharedSettings.MovieDirectory, MovieFolderPrompt);
+        SetDlgItemTextA(page, IDC_MOVIES_FOLDER, SharedSettings.MovieDirectory);
+        RepaintControl(page, IDC_MOVIES_FOLDER);
+        break;
+    case IDC_MOVIES_VIEW_FOLDER:
+        ExploreFolder(page, SharedSettings.MovieDirectory);
+        break;
+    }
+}
+
+INT_PTR CALLBACK MoviesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    INT_PTR result;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(page);
+        return TRUE;
+    case WM_COMMAND:
+        if (!HandleCommonPageMessage(PAGE_MOVIES, page, message, wParam, lParam, &result))
+            OnCommand(page, LOWORD(wParam));
+        SetupCall();
+        return FALSE;
+    }
+    if (HandleCommonPageMessage(PAGE_MOVIES, page, message, wParam, lParam, &result))
+        return result;
+    return FALSE;
+}

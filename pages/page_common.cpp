@@ -1,0 +1,268 @@
+/*
+ * Everything the four pages do alike: frame, painting, owner-drawn buttons,
+ * caption buttons, dragging, the tab row, activation, the exit prompt, help,
+ * placement saving and the hotkey-field assignment mode.
+ */
+#include "pages/page_frame.h"
+
+#include "app/app.h"
+#include "hotkeys/hotkeys.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+const PageFrame PageFrames[PAGE_COUNT] = {
+    { &GeneralPage, IDD_GENERAL_PAGE, "ZENTU64 general", IDC_GENERAL_HELP, "HELP_GENERAL.HTM",
+      IDC_GENERAL_MINIMISE, IDC_GENERAL_CLOSE, IDB_BG_GENERAL, IDB_BG_GENERAL_HD },
+    { &FpsPage, IDD_FPS_PAGE, "ZENTU64 fps", IDC_FPS_HELP, "HELP_FPS.HTM",
+      IDC_FPS_MINIMISE, IDC_FPS_CLOSE, IDB_BG_FPS, IDB_BG_FPS_HD },
+    { &MoviesPage, IDD_MOVIES_PAGE, "ZENTU64 movies", IDC_MOVIES_HELP, "HELP_MOVIES.HTM",
+      IDC_MOVIES_MINIMISE, IDC_MOVIES_CLOSE, IDB_BG_MOVIES, IDB_BG_MOVIES_HD },
+    { &ScreenshotsPage, IDD_SCREENSHOTS_PAGE, "ZENTU64 screenshots", IDC_SCREENSHOTS_HELP,
+      "HELP_SCREENSHOTS.HTM", IDC_SCREENSHOTS_MINIMISE, IDC_SCREENSHOTS_CLOSE, IDB_BG_SCREENSHOTS,
+      IDB_BG_SCREENSHOTS_HD },
+};
+
+/* Frame-rate fields first: the mouse-move select-all goes to 1070, then 1071. */
+const HotkeyFieldEntry HotkeyFields[] = {
+    { PAGE_FPS, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey, &OverlayKeyAssigning, IDC_FPS_OVERLAY_CLEAR },
+    { PAGE_FPS, IDC_FPS_LOG_KEY, &SharedSettings.LogKey, &LogKeyAssigning, IDC_FPS_LOG_CLEAR },
+    { PAGE_MOVIES, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey, &MovieKeyAssigning, IDC_MOVIES_CLEAR },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CAPTURE_KEY, &SharedSettings.CaptureKey, &CaptureKeyAssigning,
+      IDC_SCREENSHOTS_CLEAR },
+};
+const size_t HotkeyFieldCount = sizeof HotkeyFields / sizeof HotkeyFields[0];
+
+struct OwnerDrawnButton {
+    PageIndex page;
+    int id;
+    SkinRole role;
+};
+
+static const OwnerDrawnButton OwnerDrawnButtons[] = {
+    { PAGE_GENERAL, IDC_GENERAL_HELP, ROLE_HELP },
+    { PAGE_GENERAL, IDC_GENERAL_MINIMISE, ROLE_MINIMISE },
+    { PAGE_GENERAL, IDC_GENERAL_CLOSE, ROLE_CLOSE },
+    { PAGE_FPS, IDC_FPS_HELP, ROLE_HELP },
+    { PAGE_FPS, IDC_FPS_MINIMISE, ROLE_MINIMISE },
+    { PAGE_FPS, IDC_FPS_CLOSE, ROLE_CLOSE },
+    { PAGE_FPS, IDC_FPS_OVERLAY_CLEAR, ROLE_CLEAR_HOTKEY },
+    { PAGE_FPS, IDC_FPS_LOG_CLEAR, ROLE_CLEAR_HOTKEY },
+    { PAGE_MOVIES, IDC_MOVIES_HELP, ROLE_HELP },
+    { PAGE_MOVIES, IDC_MOVIES_MINIMISE, ROLE_MINIMISE },
+    { PAGE_MOVIES, IDC_MOVIES_CLOSE, ROLE_CLOSE },
+    { PAGE_MOVIES, IDC_MOVIES_CLEAR, ROLE_CLEAR_HOTKEY },
+    { PAGE_MOVIES, IDC_MOVIES_CHANGE_FOLDER, ROLE_CHANGE_FOLDER },
+    { PAGE_MOVIES, IDC_MOVIES_VIEW_FOLDER, ROLE_VIEW_FOLDER },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_HELP, ROLE_HELP },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_MINIMISE, ROLE_MINIMISE },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CLOSE, ROLE_CLOSE },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CLEAR, ROLE_CLEAR_HOTKEY },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CHANGE_FOLDER, ROLE_CHANGE_FOLDER },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_VIEW_FOLDER, ROLE_VIEW_FOLDER },
+};
+
+static const char ExitPromptText[] =
+    "Exiting Zentu will stop the counter being shown in your games.  Are you sure you want to unload Zentu?";
+
+void InitialisePageFrame(PageIndex index, HWND page)
+{
+    SetWindowTextA(page, PageFrames[index].title);
+    SendMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)PageIcon());
+    SendMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)PageIcon());
+    ApplyPageRegion(page);
+    for (size_t i = 0; i < HotkeyFieldCount; i++)
+        if (HotkeyFields[i].page == index)
+            SubclassHotkeyField(GetDlgItem(page, HotkeyFields[i].fieldId));
+}
+
+static BOOL AnyFlagOfPage(PageIndex index)
+{
+    for (size_t i = 0; i < HotkeyFieldCount; i++)
+        if (HotkeyFields[i].page == index && *HotkeyFields[i].flag)
+            return TRUE;
+    return FALSE;
+}
+
+static void OnPaint(PageIndex index, HWND page)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(page, &paint);
+    if (!GetEnvironmentVariableA("XX", NULL, 0)) PaintPageBackground(index, dc);
+    EndPaint(page, &paint);
+}
+
+static BOOL OnDrawItem(PageIndex index, const DRAWITEMSTRUCT *item)
+{
+    for (const OwnerDrawnButton &button : OwnerDrawnButtons)
+        if (button.page == index && button.id == (int)item->CtlID) {
+            DrawSkinButton(button.role, item);
+            break;
+        }
+    return TRUE;
+}
+
+static void OnLeftButtonDown(PageIndex index, HWND page, LPARAM lParam)
+{
+    /* A click on the body ends a hotkey assignment: the field loses the
+     * focus and reports it, which clears its flag. */
+    if (AnyFlagOfPage(index))
+        SetFocus(NULL);
+
+    INT32 designX, designY;
+    ToDesignSpace((INT16)GET_X_LPARAM(lParam), (INT16)GET_Y_LPARAM(lParam), PageWidth, PageHeight, &designX,
+                  &designY);
+    int tab;
+    switch (ClassifyPageClick(designX, designY, &tab)) {
+    case CLICK_DRAG:
+        SendMessageA(page, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        break;
+    case CLICK_TAB:
+        if (tab >= 0 && tab != index)
+            SwitchPage(page, *PageFrames[tab].page);
+        break;
+    case CLICK_NOTHING:
+        break;
+    }
+}
+
+static void OnActivate(HWND page, WPARAM wParam)
+{
+    WORD state = LOWORD(wParam);
+    if ((state == WA_ACTIVE || state == WA_CLICKACTIVE) && CurrentPage != page) {
+        ShowWindow(CurrentPage, SW_HIDE);
+        CurrentPage = page;
+    }
+}
+
+static void OnClose(HWND page)
+{
+    if (MessageBoxA(page, ExitPromptText, "Exit Zentu?", MB_OKCANCEL | MB_ICONWARNING | MB_TASKMODAL | MB_TOPMOST) ==
+        IDOK)
+        DestroyWindow(page);
+}
+
+static void SavePlacement(HWND page)
+{
+    WINDOWPLACEMENT placement;
+    placement.length = sizeof placement;
+    GetWindowPlacement(page, &placement);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        NULL, &key, NULL) != ERROR_SUCCESS)
+        return;
+    DWORD screenWidth = (DWORD)GetSystemMetrics(SM_CXSCREEN);
+    DWORD screenHeight = (DWORD)GetSystemMetrics(SM_CYSCREEN);
+    DWORD dpi = PageDpi;
+    RegSetValueExA(key, "Window", 0, REG_BINARY, (const BYTE *)&placement, sizeof placement);
+    RegSetValueExA(key, "WindowX", 0, REG_DWORD, (const BYTE *)&screenWidth, sizeof screenWidth);
+    RegSetValueExA(key, "WindowY", 0, REG_DWORD, (const BYTE *)&screenHeight, sizeof screenHeight);
+    RegSetValueExA(key, "WindowDPI", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
+    RegCloseKey(key);
+}
+
+/* WM_COMMAND: caption buttons, help, hotkey fields and their clear buttons.
+ * Returns TRUE when the command was one of these. */
+static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam)
+{
+    int id = LOWORD(wParam);
+    const PageFrame &frame = PageFrames[index];
+    if (id == frame.minimiseId) {
+        ShowWindow(page, SW_HIDE);
+        return TRUE;
+    }
+    if (id == frame.closeId) {
+        SendMessageA(page, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
+    if (id == frame.helpId) {
+        ShellExecuteA(page, "open", frame.helpFile, NULL, HelpFolder, SW_SHOWMAXIMIZED);
+        return TRUE;
+    }
+    for (size_t i = 0; i < HotkeyFieldCount; i++) {
+        const HotkeyFieldEntry &field = HotkeyFields[i];
+        if (field.page != index)
+            continue;
+        if (id == field.fieldId) {
+            switch (HIWORD(wParam)) {
+            case EN_SETFOCUS:
+                PostMessageA(GetDlgItem(page, id), EM_SETSEL, 0, -1);
+                *field.flag = 1;
+                break;
+            case EN_KILLFOCUS:
+                *field.flag = 0;
+                break;
+            }
+            return TRUE;
+        }
+        if (id == field.clearId) {
+            *field.setting = 0;
+            SetDlgItemTextA(page, field.fieldId, "None");
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+static void OnSetCursor(PageIndex index, HWND page, LPARAM lParam)
+{
+    WORD mouseMessage = HIWORD(lParam);
+    if (mouseMessage != WM_MOUSEMOVE && mouseMessage != WM_LBUTTONDOWN)
+        return;
+    for (size_t i = 0; i < HotkeyFieldCount; i++)
+        if (HotkeyFields[i].page == index && *HotkeyFields[i].flag)
+            PostMessageA(GetDlgItem(page, HotkeyFields[i].fieldId), EM_SETSEL, 0, -1);
+}
+
+BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                             INT_PTR *result)
+{
+    *result = FALSE;
+    switch (message) {
+    case WM_PAINT:
+        OnPaint(index, page);
+        return TRUE;
+    case WM_DRAWITEM:
+        *result = OnDrawItem(index, (const DRAWITEMSTRUCT *)lParam);
+        return TRUE;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        /* Texts, check boxes and radio buttons stand directly on the skin. */
+        SetBkMode((HDC)wParam, TRANSPARENT);
+        *result = (INT_PTR)NullBrush();
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        OnLeftButtonDown(index, page, lParam);
+        return TRUE;
+    case WM_ACTIVATE:
+        OnActivate(page, wParam);
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if (wParam == SC_MINIMIZE) {
+            ShowWindow(page, SW_HIDE);
+            *result = TRUE;
+        }
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(index, page, wParam);
+    case WM_SETCURSOR:
+        OnSetCursor(index, page, lParam);
+        return TRUE;
+    case WM_CLOSE:
+        OnClose(page);
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return TRUE;
+    case WM_MOVE:
+        SavePlacement(page);
+        return TRUE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,83 @@
+/*
+ * What the four page procedures share (private to pages/): the frame table,
+ * the skin, and the common message handling each page procedure asks first.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include "pages/pages.h"
+
+enum SkinRole {
+    ROLE_HELP,
+    ROLE_MINIMISE,
+    ROLE_CLOSE,
+    ROLE_CLEAR_HOTKEY,
+    ROLE_CHANGE_FOLDER,
+    ROLE_VIEW_FOLDER,
+    ROLE_COUNT
+};
+
+enum PageIndex { PAGE_GENERAL, PAGE_FPS, PAGE_MOVIES, PAGE_SCREENSHOTS, PAGE_COUNT };
+
+struct PageFrame {
+    HWND *page;
+    int templateId;
+    const char *title;
+    int helpId;
+    const char *helpFile;
+    int minimiseId;
+    int closeId;
+    int background;
+    int backgroundHighDpi;
+};
+
+extern const PageFrame PageFrames[PAGE_COUNT];
+
+/* A hotkey field with its setting, assignment flag and clear button. */
+struct HotkeyFieldEntry {
+    PageIndex page;
+    int fieldId;
+    DWORD *setting;
+    UINT32 *flag;
+    int clearId;
+};
+
+extern const HotkeyFieldEntry HotkeyFields[];
+extern const size_t HotkeyFieldCount;
+
+/* The skin, loaded by CreatePageSet and released by DestroyPageSet. */
+void LoadSkin(void);
+void ReleaseSkin(void);
+HICON PageIcon(void);
+HBRUSH NullBrush(void);
+
+/* Handles what every page does alike. Returns TRUE when the message is
+ * settled and *result is the procedure's result; FALSE lets the page's own
+ * procedure go on (it returns FALSE for anything it does not handle). */
+BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                             INT_PTR *result);
+
+/* The common start of every page's WM_INITDIALOG. */
+void InitialisePageFrame(PageIndex index, HWND page);
+
+/* Makes a hotkey field report its focus changes and show the texts the
+ * companion writes (pages/hotkey_field.cpp). */
+void SubclassHotkeyField(HWND field);
+
+/* The page procedures. */
+INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK FpsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MoviesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ScreenshotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* Painting from the skin (pages/skin.cpp). */
+void PaintPageBackground(PageIndex index, HDC target);
+void DrawSkinButton(SkinRole role, const DRAWITEMSTRUCT *item);
+
+/* The general page's "Run Zentu when Windows starts" state; never read from
+ * the registry, so it starts unchecked. */
+extern UINT32 RunAtStartup;
+
+/* The command stored as the start-up entry: the main tool's quoted path. */
+int StartupCommand(const char *programFolder, char *command, size_t size);

@@ -1,0 +1,68 @@
+/* Arithmetic of the pages: capture size, outline, design space, tab row. */
+#include "pages/pages.h"
+
+#include <string.h>
+
+void ComputeCaptureSize(UINT32 *width, UINT32 *height, UINT32 *bufferSize)
+{
+    if (*width * *height < 1920000u) {
+        if (*width < 1600u)
+            *width = 1600u;
+        if (*height < 1200u)
+            *height = 1200u;
+    }
+    *bufferSize = (*width * *height * 4u + 65535u) & ~0xFFFFu;
+}
+
+void RegionCornerEllipse(INT32 width, INT32 height, INT32 *ellipseWidth, INT32 *ellipseHeight)
+{
+    *ellipseWidth = (width + 4) * 50 / 400;
+    *ellipseHeight = (height + 3) * 50 / 300;
+}
+
+void ToDesignSpace(INT32 x, INT32 y, INT32 pageWidth, INT32 pageHeight, INT32 *designX, INT32 *designY)
+{
+    /* A page that has not been measured yet maps nothing. */
+    *designX = pageWidth > 0 ? x * 400 / pageWidth : -1;
+    *designY = pageHeight > 0 ? y * 300 / pageHeight : -1;
+}
+
+struct TabRange {
+    INT32 left, right;   /* inclusive, design space */
+};
+
+/* The tab row as the art draws it: general, frame rate, movies, screenshots. */
+static const TabRange Tabs[] = {
+    { 10, 74 },
+    { 75, 120 },
+    { 121, 180 },
+    { 181, 266 },
+};
+
+PageClickKind ClassifyPageClick(INT32 designX, INT32 designY, int *tab)
+{
+    *tab = -1;
+    if (designY <= 28)
+        return CLICK_DRAG;
+    if (designY < 39 || designY > 59)
+        return CLICK_NOTHING;
+    for (int i = 0; i < (int)(sizeof Tabs / sizeof Tabs[0]); i++)
+        if (designX >= Tabs[i].left && designX <= Tabs[i].right)
+            *tab = i;
+    return CLICK_TAB;
+}
+
+int FolderWithBackslash(const char *path, char *dest, size_t size)
+{
+    size_t length = strlen(path);
+    if (length > 260)
+        length = 260;
+    BOOL append = length > 0 && path[length - 1] != '\\';
+    if (length + (append ? 1 : 0) + 1 > size)
+        return 1;
+    memcpy(dest, path, length);
+    if (append)
+        dest[length++] = '\\';
+    dest[length] = '\0';
+    return 0;
+}

@@ -1,0 +1,180 @@
+/* The page set in-process: real dialogs from the program's templates. */
+#include "app/app.h"
+#include "pages/page_frame.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+#include "support/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+static void PumpMessages(DWORD milliseconds)
+{
+    ULONGLONG end = GetTickCount64() + milliseconds;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount64() < end);
+}
+
+static std::string Text(HWND window)
+{
+    char text[128] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+/* Counts the pixels of a window's client area in a colour. */
+static int CountPixels(HWND window, COLORREF colour)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC dc = GetDC(window);
+    int count = 0;
+    for (int y = 0; y < client.bottom; y++)
+        for (int x = 0; x < client.right; x++)
+            if (GetPixel(dc, x, y) == colour)
+                count++;
+    ReleaseDC(window, dc);
+    return count;
+}
+
+class PageSet : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ProgramInstance = GetModuleHandleA(NULL);
+        FillFolderPaths();
+        ApplySettingDefaults();
+        CreatePageSet();
+        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
+        PumpMessages(50);
+    }
+    void TearDown() override
+    {
+        DestroyPageSet();
+        PumpMessages(50);
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2" };
+};
+
+TEST_F(PageSet, CreationLeavesFourHiddenPagesAndTheCaptureSize)
+{
+    EXPECT_EQ(GeneralPage, CurrentPage);
+    HWND pages[] = { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage };
+    for (HWND page : pages) {
+        EXPECT_FALSE(IsWindowVisible(page));
+        RECT rect;
+        GetWindowRect(page, &rect);
+        EXPECT_EQ(PageWidth, rect.right - rect.left);
+        EXPECT_EQ(PageHeight, rect.bottom - rect.top);
+    }
+    UINT32 width = (UINT32)GetSystemMetrics(SM_CXSCREEN), height = (UINT32)GetSystemMetrics(SM_CYSCREEN), buffer;
+    ComputeCaptureSize(&width, &height, &buffer);
+    EXPECT_EQ(width, CaptureWidth);
+    EXPECT_EQ(height, CaptureHeight);
+    EXPECT_EQ(buffer, CaptureBufferSize);
+    EXPECT_EQ(0u, OverlayKeyAssigning + LogKeyAssigning + MovieKeyAssigning + CaptureKeyAssigning);
+}
+
+TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
+{
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    HWND other = GetDlgItem(FpsPage, IDC_FPS_LOG_KEY);
+    ShowWindow(FpsPage, SW_SHOW);
+    SetForegroundWindow(FpsPage);
+    PumpMessages(300);
+    EXPECT_EQ("F12", Text(field));
+
+    SetFocus(field);
+    PumpMessages(200);
+    EXPECT_EQ(1u, OverlayKeyAssigning);
+    EXPECT_EQ(0u, LogKeyAssigning);
+    /* The posted select-all shows as highlighted text. */
+    UpdateWindow(field);
+    EXPECT_GT(CountPixels(field, GetSysColor(COLOR_HIGHLIGHT)), 20);
+
+    SetWindowTextA(field, "Alt - F9");
+    UpdateWindow(field);
+    EXPECT_EQ("Alt - F9", Text(field));
+
+    SetFocus(other);
+    PumpMessages(200);
+    EXPECT_EQ(0u, OverlayKeyAssigning);
+    EXPECT_EQ(1u, LogKeyAssigning);
+    InvalidateRect(field, NULL, TRUE);
+    UpdateWindow(field);
+    EXPECT_EQ(0, CountPixels(field, GetSysColor(COLOR_HIGHLIGHT))) << "selection shown without the focus";
+
+    /* A click on the page body takes the focus away and ends the assignment. */
+    SendMessageA(FpsPage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200));
+    PumpMessages(200);
+    EXPECT_EQ(0u, LogKeyAssigning);
+    EXPECT_NE(other, GetFocus());
+}
+
+TEST_F(PageSet, ClearButtonsStoreZeroAndShowNone)
+{
+    struct ClearCase {
+        HWND *page;
+        int button, field;
+        DWORD *setting;
+    };
+    const ClearCase cases[] = {
+        { &FpsPage, IDC_FPS_OVERLAY_CLEAR, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey },
+        { &FpsPage, IDC_FPS_LOG_CLEAR, IDC_FPS_LOG_KEY, &SharedSettings.LogKey },
+        { &MoviesPage, IDC_MOVIES_CLEAR, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey },
+        { &ScreenshotsPage, IDC_SCREENSHOTS_CLEAR, IDC_SCREENSHOTS_CAPTURE_KEY, &SharedSettings.CaptureKey },
+    };
+    for (const ClearCase &c : cases) {
+        SCOPED_TRACE(c.field);
+        EXPECT_NE(0u, *c.setting);
+        SendMessageA(*c.page, WM_COMMAND, MAKEWPARAM(c.button, BN_CLICKED), (LPARAM)GetDlgItem(*c.page, c.button));
+        EXPECT_EQ(0u, *c.setting);
+        EXPECT_EQ("None", Text(GetDlgItem(*c.page, c.field)));
+    }
+}
+
+TEST_F(PageSet, MouseMovesPostSelectAllOnlyWhileAssigning)
+{
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    MSG msg;
+    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_FALSE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
+
+    OverlayKeyAssigning = 1;
+    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ASSERT_TRUE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
+    EXPECT_EQ(0u, msg.wParam);
+    EXPECT_EQ(-1, (LONG)msg.lParam);
+    /* other mouse messages post nothing */
+    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_RBUTTONDOWN));
+    EXPECT_FALSE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
+    OverlayKeyAssigning = 0;
+}
+
+TEST_F(PageSet, PagesPaintTheirSkinAndButtons)
+{
+    ShowWindow(GeneralPage, SW_SHOW);
+    UpdateWindow(GeneralPage);
+    PumpMessages(300);
+    /* The help button's up image is not the body colour under it. */
+    HWND help = GetDlgItem(GeneralPage, IDC_GENERAL_HELP);
+    RECT helpRect;
+    GetWindowRect(help, &helpRect);
+    HDC screen = GetDC(NULL);
+    COLORREF inside = GetPixel(screen, helpRect.left + 10, helpRect.top + (helpRect.bottom - helpRect.top) / 2);
+    COLORREF body = GetPixel(screen, helpRect.left - 30, helpRect.top - 20);
+    ReleaseDC(NULL, screen);
+    EXPECT_NE(inside, body);
+    EXPECT_NE(inside, RGB(0, 0, 0));
+}

@@ -1,0 +1,244 @@
+/* The frame-rate page and the keyboard hook, in the running companion. */
+#include "page_fixture.h"
+
+#include <algorithm>
+
+static const char OverlayDisabledText[] =
+    "The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
+    "It is recommended you leave the overlay disabled while logging is being performed.";
+
+static void SendKey(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+static void PressKey(WORD vk)
+{
+    SendKey(vk, false);
+    SendKey(vk, true);
+}
+
+static void PumpFor(DWORD milliseconds)
+{
+    ULONGLONG end = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < end) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+class FpsPage : public Pages {
+protected:
+    /* Clicks into a hotkey field so that it takes the focus. */
+    void FocusField(int index, int id)
+    {
+        PostMessageA(Control(index, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(Control(index, id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+};
+
+TEST_F(FpsPage, InitialisationKeepsBenchmarkTimeAndCallsBeforeTheHooks)
+{
+    auto setups = folder_.SetupCalls();
+    int hooked = FirstCallWithHooks(setups);
+    ASSERT_GE(hooked, 2) << "the frame-rate page calls the library while it initialises";
+    for (int i = 0; i < hooked; i++) {
+        EXPECT_EQ(0u, setups[i].Address(1));
+        for (int position : { 14, 15, 16, 17, 34, 35, 36, 37, 38, 39, 40, 41, 48, 49, 55 })
+            EXPECT_EQ(0u, setups[i].Number(position)) << "call " << i << " position " << position;
+        EXPECT_EQ(1600u, setups[i].Number(30));
+    }
+    /* The field's own notification stored 0 on the way; the last call of the
+     * initialisation carries the value again. */
+    EXPECT_EQ(0u, setups[0].Number(29));
+    EXPECT_EQ(60u, setups[hooked - 1].Number(29));
+    EXPECT_EQ(60u, setups[hooked].Number(29));
+    EXPECT_EQ("60", WindowText(Control(FPS, 1101)));
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1072));
+}
+
+TEST_F(FpsPage, CommandsReachTheLibraryAtOnce)
+{
+    struct ClickCase {
+        int id;
+        int position;
+        UINT32 value;
+    };
+    static const ClickCase clicks[] = {
+        { 1056, 11, 1 }, { 1073, 11, 2 }, { 1074, 11, 3 }, { 1075, 11, 4 }, { 1072, 11, 0 },
+        { 1018, 5, 0 },  { 1018, 5, 1 },  /* checked means once a second: 0 */
+        { 1019, 28, 1 }, { 1019, 28, 0 },
+        { 1108, 10, 2 }, { 1109, 10, 6 }, { 1108, 10, 4 }, { 1107, 10, 5 }, { 1107, 10, 4 },
+    };
+    for (const ClickCase &c : clicks) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        size_t seen = folder_.Calls().size();
+        Click(FPS, c.id);
+        auto calls = CallsAfterSettling(seen);
+        ASSERT_GT(calls.size(), seen);
+        const LibraryCall *last = LastSetup(calls);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(c.value, last->Number(c.position));
+    }
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1109));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(FPS, 1108));
+
+    /* Typing 120 stores 1, 12 and 120 in turn; an empty field stores 0. */
+    size_t seen = folder_.Calls().size();
+    SendMessageA(Control(FPS, 1101), EM_SETSEL, 0, -1);
+    SendMessageA(Control(FPS, 1101), WM_CLEAR, 0, 0);
+    auto calls = CallsAfterSettling(seen);
+    EXPECT_EQ(0u, LastSetup(calls)->Number(29));
+    seen = calls.size();
+    Type(FPS, 1101, "120");
+    calls = CallsAfterSettling(seen);
+    std::vector<UINT32> times;
+    for (size_t i = seen; i < calls.size(); i++)
+        if (calls[i].name == "ZentuSetup" && (times.empty() || times.back() != calls[i].Number(29)))
+            times.push_back(calls[i].Number(29));
+    EXPECT_EQ((std::vector<UINT32>{ 1, 12, 120 }), times);
+}
+
+TEST_F(FpsPage, PerSecondFileDisablesTheOverlayOnceAndCountsEveryTime)
+{
+    /* Corner 0: switched to "Disabled" with the message. */
+    size_t seen = folder_.Calls().size();
+    PostMessageA(Control(FPS, 1017), BM_CLICK, 0, 0);
+    HWND box = WaitForProcessWindow(companion_.Pid(), "", 10000);
+    ASSERT_TRUE(box);
+    MessageBoxContent content = ReadMessageBox(box);
+    EXPECT_EQ(OverlayDisabledText, content.text);
+    EXPECT_FALSE(content.hasIcon);
+    EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
+    EXPECT_EQ(page_[FPS], GetWindow(box, GW_OWNER));
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1075));
+    ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
+    auto calls = folder_.WaitForCalls([&](const std::vector<LibraryCall> &c) {
+        for (size_t i = seen; i < c.size(); i++)
+            if (c[i].name == "ZentuCount")
+                return true;
+        return false;
+    }, 10000);
+    calls = CallsAfterSettling(seen);
+    std::vector<std::string> kinds;
+    for (size_t i = seen; i < calls.size(); i++)
+        kinds.push_back(calls[i].name == "ZentuCount" ? "count" : "setup " + std::to_string(calls[i].Number(11)));
+    EXPECT_EQ((std::vector<std::string>{ "setup 4", "count", "setup 4" }), kinds);
+    const LibraryCall *count = NULL;
+    for (const LibraryCall &call : calls)
+        if (call.name == "ZentuCount")
+            count = &call;
+    ASSERT_TRUE(count);
+    EXPECT_EQ((std::vector<std::string>{ "1", "0" }), count->args);
+
+    /* Unchecking and checking again with the corner at 4: no message. */
+    for (int round = 0; round < 2; round++) {
+        seen = folder_.Calls().size();
+        Click(FPS, 1017);
+        calls = CallsAfterSettling(seen);
+        /* one count and then the command's setup call (a periodic refresh
+         * may fall in between) */
+        ASSERT_GT(calls.size(), seen + 1);
+        EXPECT_EQ("ZentuCount", calls[seen].name);
+        for (size_t i = seen + 1; i < calls.size(); i++)
+            EXPECT_EQ("ZentuSetup", calls[i].name);
+        EXPECT_EQ(4u, LastSetup(calls)->Number(11));
+    }
+    EXPECT_FALSE(FindProcessWindow(companion_.Pid(), ""));
+}
+
+TEST_F(FpsPage, HotkeyFieldTakesTheNextKeyAndTheLibraryGetsItOnFocusLoss)
+{
+    ShowCurrentPage();
+    ClickDesignPoint(GENERAL, 90, 45);
+    ASSERT_TRUE(WaitForVisible({ FPS }));
+    FocusField(FPS, 1070);
+    GUITHREADINFO gui;
+    ASSERT_TRUE(WaitUntil([&] {
+        gui.cbSize = sizeof gui;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(page_[FPS], NULL), &gui) &&
+               gui.hwndFocus == Control(FPS, 1070);
+    }, 5000)) << "focus is on " << gui.hwndFocus;
+    PressKey(VK_F8);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, 1070)) == "F8"; }, 5000))
+        << WindowText(Control(FPS, 1070));
+    size_t seen = folder_.Calls().size();
+    ClickDesignPoint(FPS, 300, 262);                /* the page body */
+    auto calls = CallsAfterSettling(seen);
+    const LibraryCall *last = LastSetup(calls);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(0x77u, last->Number(56) & 0xFFFF);
+    EXPECT_EQ(122u, last->Number(57));
+
+    /* The clear buttons store 0 and show "None". */
+    seen = calls.size();
+    Click(FPS, 1069);
+    calls = CallsAfterSettling(seen);
+    EXPECT_EQ(0u, LastSetup(calls)->Number(57));
+    EXPECT_EQ("None", WindowText(Control(FPS, 1071)));
+}
+
+/* A window of this process that records the keys it receives. */
+static std::vector<std::pair<UINT, WPARAM>> ReceivedKeys;
+
+static LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        ReceivedKeys.push_back({ message, wParam });
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class AltHotkey : public FpsPage {
+protected:
+    void BeforeStart() override
+    {
+        SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Movie Key", 0x0478);       /* Alt+F9 */
+    }
+};
+
+TEST_F(AltHotkey, SwallowsAltF9ButPassesPlainF9)
+{
+    /* the refresh that carries the hotkey */
+    folder_.WaitForCalls([](const std::vector<LibraryCall> &c) {
+        return !c.empty() && c.back().name == "ZentuSetup" && c.back().Number(58) == 0x0478;
+    }, 8000);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecordingWindowProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "ZentuKeyRecorder";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("ZentuKeyRecorder", "key recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                NULL, NULL, windowClass.hInstance, NULL);
+    ASSERT_TRUE(window);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    PumpFor(500);
+    ReceivedKeys.clear();
+
+    SendKey(VK_MENU, false);
+    PressKey(VK_F9);
+    SendKey(VK_MENU, true);
+    PumpFor(500);
+    auto keys = ReceivedKeys;
+    EXPECT_TRUE(std::find(keys.begin(), keys.end(), std::make_pair((UINT)WM_SYSKEYDOWN, (WPARAM)VK_MENU)) !=
+                keys.end())
+        << "the Alt key itself passes";
+    for (auto &key : keys)
+        EXPECT_NE((WPARAM)VK_F9, key.second) << "Alt+F9 reached the window";
+
+    ReceivedKeys.clear();
+    PressKey(VK_F9);
+    PumpFor(500);
+    EXPECT_TRUE(std::find(ReceivedKeys.begin(), ReceivedKeys.end(),
+                          std::make_pair((UINT)WM_KEYDOWN, (WPARAM)VK_F9)) != ReceivedKeys.end());
+    DestroyWindow(window);
+}

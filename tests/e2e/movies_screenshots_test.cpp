@@ -1,0 +1,178 @@
+/* The movies and screenshots pages in the running companion. */
+#include "page_fixture.h"
+
+static void SendKey(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+class MediaPages : public Pages {
+protected:
+    /* Gives a control of a page the keyboard focus, as a click would. */
+    bool FocusControl(int index, int id)
+    {
+        PostMessageA(Control(index, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        PostMessageA(Control(index, id), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        GUITHREADINFO gui;
+        return WaitUntil([&] {
+            gui.cbSize = sizeof gui;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(page_[index], NULL), &gui) &&
+                   gui.hwndFocus == Control(index, id);
+        }, 5000);
+    }
+
+    const LibraryCall *AfterSettling(size_t seen)
+    {
+        record_ = CallsAfterSettling(seen);
+        return LastSetup(record_);
+    }
+
+    std::vector<LibraryCall> record_;
+};
+
+TEST_F(MediaPages, HotkeyFieldsOfBothPagesAssignThroughTheKeyboard)
+{
+    struct FieldCase {
+        int page;
+        int field;
+        int position;
+        WORD key;
+        const char *name;
+    };
+    static const FieldCase cases[] = {
+        { MOVIES, 1088, 58, VK_F6, "F6" },
+        { SCREENSHOTS, 1080, 59, VK_F7, "F7" },
+    };
+    for (const FieldCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ShowWindow(page_[c.page], SW_SHOW);
+        ASSERT_TRUE(FocusControl(c.page, c.field));
+        SendKey(c.key, false);
+        SendKey(c.key, true);
+        ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(c.page, c.field)) == c.name; }, 5000))
+            << WindowText(Control(c.page, c.field));
+        size_t seen = folder_.Calls().size();
+        ClickDesignPoint(c.page, 300, 262);
+        const LibraryCall *last = AfterSettling(seen);
+        ASSERT_TRUE(last);
+        EXPECT_EQ((UINT32)c.key, last->Number(c.position) & 0xFFFF);
+        ShowWindow(page_[c.page], SW_HIDE);
+    }
+}
+
+TEST_F(MediaPages, CustomBoxTypingAndFocusChooseTheCustomRate)
+{
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1092));      /* the default 30 */
+    EXPECT_EQ("0", WindowText(Control(MOVIES, 1108)));
+    ShowWindow(page_[MOVIES], SW_SHOW);
+
+    size_t seen = folder_.Calls().size();
+    ASSERT_TRUE(FocusControl(MOVIES, 1108));
+    const LibraryCall *last = AfterSettling(seen);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(20u, last->Number(20));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1090));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, 1092));
+
+    /* 60 fps while the box has the focus: the box's rule first, then 60. */
+    seen = record_.size();
+    Click(MOVIES, 1101);
+    last = AfterSettling(seen);
+    EXPECT_EQ(60u, last->Number(20));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1101));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, 1090));
+
+    /* Typing into the box means the custom rate again; letters vanish. */
+    ASSERT_TRUE(FocusControl(MOVIES, 1108));
+    SendMessageA(Control(MOVIES, 1108), EM_SETSEL, 0, -1);
+    seen = folder_.Calls().size();
+    Type(MOVIES, 1108, "2x9.97");
+    last = AfterSettling(seen);
+    EXPECT_EQ(20u, last->Number(20));
+    EXPECT_EQ("29.97", WindowText(Control(MOVIES, 1108)));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1090));
+}
+
+/* The folder browser the companion opens, found by its owner. */
+static HWND WaitForFolderBrowser(HWND owner)
+{
+    HWND pair[2] = { NULL, owner };
+    WaitUntil([&] {
+        EnumWindows([](HWND window, LPARAM lParam) -> BOOL {
+            HWND *result = (HWND *)lParam;
+            char className[32] = "";
+            GetClassNameA(window, className, sizeof className);
+            if (strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
+                GetWindow(window, GW_OWNER) == result[1]) {
+                result[0] = window;
+                return FALSE;
+            }
+            return TRUE;
+        }, (LPARAM)pair);
+        return pair[0] != NULL;
+    }, 15000);
+    return pair[0];
+}
+
+/* Whether any child of a window shows this text. */
+static bool ShowsText(HWND window, const std::string &text)
+{
+    std::pair<std::string, bool> search{ text, false };
+    EnumChildWindows(window, [](HWND child, LPARAM lParam) -> BOOL {
+        auto *s = (std::pair<std::string, bool> *)lParam;
+        if (WindowText(child) == s->first)
+            s->second = true;
+        return TRUE;
+    }, (LPARAM)&search);
+    return search.second;
+}
+
+TEST_F(MediaPages, ChangeFolderGoesThroughTheShellFolderBrowser)
+{
+    struct FolderCase {
+        int page;
+        int change, shown;
+        int position;
+        const char *prompt;
+    };
+    static const FolderCase cases[] = {
+        { MOVIES, 1086, 1087, 7, "Please select the folder to save Zentu movies in:" },
+        { SCREENSHOTS, 1082, 1081, 8, "Please select the folder to save Zentu screenshots in:" },
+    };
+    for (const FolderCase &c : cases) {
+        SCOPED_TRACE(c.prompt);
+        ShowWindow(page_[c.page], SW_SHOW);
+        std::string before = WindowText(Control(c.page, c.shown));
+        EXPECT_EQ(folder_.Path(), before);
+
+        /* Cancel: the folder stays. */
+        PostMessageA(Control(c.page, c.change), BM_CLICK, 0, 0);
+        HWND browser = WaitForFolderBrowser(page_[c.page]);
+        ASSERT_TRUE(browser) << testing::PrintToString(ProcessWindowCaptions(companion_.Pid()));
+        EXPECT_TRUE(ShowsText(browser, c.prompt));
+        size_t seen = folder_.Calls().size();
+        PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        const LibraryCall *last = AfterSettling(seen);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(before, last->Text(c.position));
+        EXPECT_EQ(before, WindowText(Control(c.page, c.shown)));
+
+        /* OK with the browser's own selection: the chosen folder is taken. */
+        PostMessageA(Control(c.page, c.change), BM_CLICK, 0, 0);
+        browser = WaitForFolderBrowser(page_[c.page]);
+        ASSERT_TRUE(browser);
+        seen = folder_.Calls().size();
+        PostMessageA(browser, WM_COMMAND, IDOK, 0);
+        last = AfterSettling(seen);
+        ASSERT_TRUE(last);
+        std::string chosen = last->Text(c.position);
+        EXPECT_FALSE(chosen.empty());
+        EXPECT_EQ(chosen, WindowText(Control(c.page, c.shown)));
+        ShowWindow(page_[c.page], SW_HIDE);
+    }
+}

@@ -64,7 +64,6 @@ static void RefreshCorner(void)
 
 static void OnInitDialog(HWND page)
 {
-    InitialisePageFrame(PAGE_FPS, page);
     Check(page, IDC_FPS_SECOND_FILE, SharedSettings.SecondLogging != 0);
     for (const StatisticsBox &box : StatisticsBoxes)
         Check(page, box.id, (SharedSettings.DetailedStats & box.bit) != 0);
@@ -92,8 +91,9 @@ static void OnSecondFile(void)
     CountCall();
 }
 
-static void OnCommand(int id)
+static void OnCommand(HWND page, int id)
 {
+    (void)page;         /* the page is addressed through FpsPage */
     switch (id) {
     case IDC_FPS_CORNER_TOP_LEFT:
     case IDC_FPS_CORNER_TOP_RIGHT:
@@ -134,20 +134,5 @@ static void OnCommand(int id)
 
 INT_PTR CALLBACK FpsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    INT_PTR result;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(page);
-        return TRUE;
-    case WM_COMMAND:
-        /* Frame buttons and hotkey fields first; either way the command ends
-         * with the library hearing the whole settings set. */
-        if (!HandleCommonPageMessage(PAGE_FPS, page, message, wParam, lParam, &result))
-            OnCommand(LOWORD(wParam));
-        SetupCall();
-        return FALSE;
-    }
-    if (HandleCommonPageMessage(PAGE_FPS, page, message, wParam, lParam, &result))
-        return result;
-    return FALSE;
+    return SettingsPageProcedure(PAGE_FPS, page, message, wParam, lParam, OnInitDialog, OnCommand);
 }

@@ -6,7 +6,6 @@
 #include "pages/page_frame.h"
 
 #include "resources/resource.h"
-#include "settings/hook_library.h"
 #include "settings/settings.h"
 
 static const char MovieFolderPrompt[] = "Please select the folder to save Zentu movies in:";
@@ -59,7 +58,6 @@ static void EnableSoundControls(HWND page, BOOL enable)
 
 static void OnInitDialog(HWND page)
 {
-    InitialisePageFrame(PAGE_MOVIES, page);
     Check(page, SharedSettings.SoundInput == 0 ? IDC_MOVIES_SOUND_DETECT : IDC_MOVIES_SOUND_WINDOWS, TRUE);
 
     DWORD storedRate = SharedSettings.MovieFramerate;
@@ -158,9 +156,7 @@ static void OnCommand(HWND page, int id)
         SharedSettings.NoCursor = Checked(IDC_MOVIES_NO_CURSOR) ? 1 : 0;
         break;
     case IDC_MOVIES_CHANGE_FOLDER:
-        PickFolder(page, SharedSettings.MovieDirectory, MovieFolderPrompt);
-        SetDlgItemTextA(page, IDC_MOVIES_FOLDER, SharedSettings.MovieDirectory);
-        RepaintControl(page, IDC_MOVIES_FOLDER);
+        ChangeFolder(page, SharedSettings.MovieDirectory, MovieFolderPrompt, IDC_MOVIES_FOLDER);
         break;
     case IDC_MOVIES_VIEW_FOLDER:
         ExploreFolder(page, SharedSettings.MovieDirectory);
@@ -170,18 +166,5 @@ static void OnCommand(HWND page, int id)
 
 INT_PTR CALLBACK MoviesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    INT_PTR result;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(page);
-        return TRUE;
-    case WM_COMMAND:
-        if (!HandleCommonPageMessage(PAGE_MOVIES, page, message, wParam, lParam, &result))
-            OnCommand(page, LOWORD(wParam));
-        SetupCall();
-        return FALSE;
-    }
-    if (HandleCommonPageMessage(PAGE_MOVIES, page, message, wParam, lParam, &result))
-        return result;
-    return FALSE;
+    return SettingsPageProcedure(PAGE_MOVIES, page, message, wParam, lParam, OnInitDialog, OnCommand);
 }

@@ -8,6 +8,7 @@
 #include "app/app.h"
 #include "hotkeys/hotkeys.h"
 #include "resources/resource.h"
+#include "settings/hook_library.h"
 #include "settings/settings.h"
 
 #include <shellapi.h>
@@ -90,7 +91,7 @@ static void OnPaint(PageIndex index, HWND page)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(page, &paint);
-    if (!GetEnvironmentVariableA("XX", NULL, 0)) PaintPageBackground(index, dc);
+    PaintPageBackground(index, dc);
     EndPaint(page, &paint);
 }
 
@@ -264,5 +265,27 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         SavePlacement(page);
         return TRUE;
     }
+    return FALSE;
+}
+
+INT_PTR SettingsPageProcedure(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                              void (*onInitDialog)(HWND page), void (*onCommand)(HWND page, int id))
+{
+    INT_PTR result;
+    switch (message) {
+    case WM_INITDIALOG:
+        InitialisePageFrame(index, page);
+        onInitDialog(page);
+        return TRUE;
+    case WM_COMMAND:
+        /* Frame buttons and hotkey fields first; either way the command ends
+         * with the library hearing the whole settings set. */
+        if (!HandleCommonPageMessage(index, page, message, wParam, lParam, &result))
+            onCommand(page, LOWORD(wParam));
+        SetupCall();
+        return FALSE;
+    }
+    if (HandleCommonPageMessage(index, page, message, wParam, lParam, &result))
+        return result;
     return FALSE;
 }

@@ -58,6 +58,16 @@ HBRUSH NullBrush(void);
 BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
                              INT_PTR *result);
 
+/* The whole procedure of the frame-rate, movies and screenshots pages: the
+ * common frame, then the page's own initialisation (after the common steps)
+ * and commands; every command ends with one SetupCall. */
+INT_PTR SettingsPageProcedure(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
+                              void (*onInitDialog)(HWND page), void (*onCommand)(HWND page, int id));
+
+/* Runs the folder browser for a folder setting, then shows the setting
+ * (changed or not) in the page's folder line and repaints it. */
+void ChangeFolder(HWND page, char *folder, const char *prompt, int shownId);
+
 /* The common start of every page's WM_INITDIALOG. */
 void InitialisePageFrame(PageIndex index, HWND page);
 

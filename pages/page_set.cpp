@@ -140,7 +140,7 @@ void ApplyPageRegion(HWND page)
     RegionCornerEllipse(width, height, &ellipseWidth, &ellipseHeight);
     HRGN region = CreateRoundRectRgn(0, 0, width, height, ellipseWidth, ellipseHeight);
     /* The window owns the region from here on. */
-    if (!GetEnvironmentVariableA("YY", NULL, 0)) SetWindowRgn(page, region, TRUE); else DeleteObject(region);
+    SetWindowRgn(page, region, TRUE);
     PageHeight = height;
     PageWidth = width;
 }

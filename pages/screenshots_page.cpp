@@ -6,7 +6,6 @@
 #include "pages/page_frame.h"
 
 #include "resources/resource.h"
-#include "settings/hook_library.h"
 #include "settings/settings.h"
 
 #include <commctrl.h>
@@ -25,7 +24,6 @@ static void Check(HWND page, int id, BOOL checked)
 
 static void OnInitDialog(HWND page)
 {
-    InitialisePageFrame(PAGE_SCREENSHOTS, page);
     /* The control itself keeps no modifiers: Alt comes only from the
      * keyboard hook's assignment. */
     HWND hotkey = GetDlgItem(page, IDC_SCREENSHOTS_CAPTURE_KEY);
@@ -74,9 +72,7 @@ static void OnCommand(HWND page, int id)
                                                                                       : 0;
         break;
     case IDC_SCREENSHOTS_CHANGE_FOLDER:
-        PickFolder(page, SharedSettings.ScreenshotDirectory, ScreenshotFolderPrompt);
-        SetDlgItemTextA(page, IDC_SCREENSHOTS_FOLDER, SharedSettings.ScreenshotDirectory);
-        RepaintControl(page, IDC_SCREENSHOTS_FOLDER);
+        ChangeFolder(page, SharedSettings.ScreenshotDirectory, ScreenshotFolderPrompt, IDC_SCREENSHOTS_FOLDER);
         break;
     case IDC_SCREENSHOTS_VIEW_FOLDER:
         ExploreFolder(page, SharedSettings.ScreenshotDirectory);
@@ -86,18 +82,5 @@ static void OnCommand(HWND page, int id)
 
 INT_PTR CALLBACK ScreenshotsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    INT_PTR result;
-    switch (message) {
-    case WM_INITDIALOG:
-        OnInitDialog(page);
-        return TRUE;
-    case WM_COMMAND:
-        if (!HandleCommonPageMessage(PAGE_SCREENSHOTS, page, message, wParam, lParam, &result))
-            OnCommand(page, LOWORD(wParam));
-        SetupCall();
-        return FALSE;
-    }
-    if (HandleCommonPageMessage(PAGE_SCREENSHOTS, page, message, wParam, lParam, &result))
-        return result;
-    return FALSE;
+    return SettingsPageProcedure(PAGE_SCREENSHOTS, page, message, wParam, lParam, OnInitDialog, OnCommand);
 }

@@ -69,6 +69,13 @@ zentu_start_wine() {
     mkdir -p "$WINEPREFIX"
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
+    # No window manager runs on a private display: without this Wine waits
+    # up to two seconds for one at every hide of a page.
+    if [ -n "$ZENTU_XVFB_PID" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f </dev/null >/dev/null 2>&1 || true
+    fi
     # Debian's Wine does not look in its own font folder, so dialogs asking
     # for "MS Sans Serif" would get a much wider substitute: give the prefix
     # Wine's own fonts.

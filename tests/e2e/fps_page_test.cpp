@@ -192,8 +192,16 @@ static std::vector<std::pair<UINT, WPARAM>> ReceivedKeys;
 
 static LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
         ReceivedKeys.push_back({ message, wParam });
+        return 0;
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        /* Alt released alone would open the window menu and its modal loop. */
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

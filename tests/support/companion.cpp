@@ -195,6 +195,23 @@ CompanionProcess::~CompanionProcess()
     Kill();
 }
 
+/* Every companion a test starts belongs to this job, which kills them when
+ * the test process ends, also when a test runner kills it at a time-out: a
+ * companion left behind would hold the single-instance mutex and fail every
+ * later test. */
+static HANDLE CompanionJob(void)
+{
+    static HANDLE job = [] {
+        HANDLE created = CreateJobObjectA(NULL, NULL);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (created)
+            SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return created;
+    }();
+    return job;
+}
+
 bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments)
 {
     std::string commandLine = "\"" + exePath + "\"";
@@ -210,6 +227,8 @@ bool CompanionProcess::Start(const std::string &exePath, const std::string &argu
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
         return false;
     }
+    if (CompanionJob())
+        AssignProcessToJobObject(CompanionJob(), info_.hProcess);
     CloseHandle(info_.hThread);
     info_.hThread = NULL;
     return true;

@@ -44,7 +44,9 @@ zentu_start_xvfb() {
     local display
     for display in $(seq 91 140); do
         [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 "${ZENTU_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
+        # In a session of its own, like the Wine services below: a Ctrl-C in
+        # ./run must reach the script alone, not the display or the server.
+        setsid Xvfb ":$display" -screen 0 "${ZENTU_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
         ZENTU_XVFB_PID=$!
         local tries
         for tries in $(seq 1 100); do
@@ -67,8 +69,8 @@ zentu_start_xvfb() {
 zentu_start_wine() {
     zentu_wine_env
     mkdir -p "$WINEPREFIX"
-    wineserver -p </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+    setsid wine cmd /c exit </dev/null >/dev/null 2>&1
     # No window manager runs on a private display: without this Wine waits
     # up to two seconds for one at every hide of a page.
     if [ -n "$ZENTU_XVFB_PID" ]; then

@@ -129,15 +129,7 @@ UINT32 ModuleImageSize(HMODULE module)
 std::vector<std::string> ReadLines(const std::string &path)
 {
     std::vector<std::string> lines;
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return lines;
-    std::string content;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
-    fclose(file);
+    std::string content = ReadWholeFile(path);
     size_t start = 0;
     while (start < content.size()) {
         size_t end = content.find('\n', start);
@@ -154,17 +146,6 @@ std::vector<std::string> ReadLines(const std::string &path)
 
 /* --- FakeSystemFolder ------------------------------------------------------ */
 
-static std::string UniqueFolder(void)
-{
-    static int counter;
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    char name[MAX_PATH];
-    snprintf(name, sizeof name, "%szentu-fakes-%lu-%d-%lu", temp, GetCurrentProcessId(), ++counter,
-             (unsigned long)GetTickCount());
-    return name;
-}
-
 static void CopyFake(const std::string &variant, const char *fileName, const std::string &folder, bool required)
 {
     std::string from = BuildPath("fakes/" + variant + "/" + fileName);
@@ -177,7 +158,7 @@ static const char *const FakeFileNames[] = { "D3D9D.DLL", "D3D9.DLL", "OPENGL32.
 
 FakeSystemFolder::FakeSystemFolder(const std::string &d3d9Variant, const std::string &openGlVariant,
                                    const std::string &behaviour)
-    : path_(UniqueFolder())
+    : path_(UniqueTempFolder("zentu-fakes"))
 {
     EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     if (!d3d9Variant.empty()) {

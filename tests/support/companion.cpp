@@ -72,15 +72,29 @@ std::string LibraryCall::Text(int position) const
     return text;
 }
 
-static std::string UniqueTempFolder()
+std::string UniqueTempFolder(const char *prefix)
 {
     static int counter;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     char name[MAX_PATH];
-    snprintf(name, sizeof name, "%szentu-test-%lu-%d-%lu", temp, GetCurrentProcessId(), ++counter,
+    snprintf(name, sizeof name, "%s%s-%lu-%d-%lu", temp, prefix, GetCurrentProcessId(), ++counter,
              (unsigned long)GetTickCount());
     return name;
+}
+
+std::string ReadWholeFile(const std::string &path)
+{
+    std::string content;
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file)
+        return content;
+    char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, got);
+    fclose(file);
+    return content;
 }
 
 static void RemoveTree(const std::string &path)
@@ -104,7 +118,7 @@ static void RemoveTree(const std::string &path)
 }
 
 ProgramFolder::ProgramFolder(const std::string &variant, const std::string &exeName, size_t padTo)
-    : root_(UniqueTempFolder()), path_(root_), exeName_(exeName)
+    : root_(UniqueTempFolder("zentu-test")), path_(root_), exeName_(exeName)
 {
     EXPECT_TRUE(CreateDirectoryA(root_.c_str(), NULL)) << root_;
     while (path_.size() < padTo) {
@@ -133,15 +147,7 @@ ProgramFolder::~ProgramFolder()
 std::vector<LibraryCall> ProgramFolder::Calls() const
 {
     std::vector<LibraryCall> calls;
-    FILE *file = fopen(LogPath().c_str(), "rb");
-    if (!file)
-        return calls;
-    std::string content;
-    char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
-    fclose(file);
+    std::string content = ReadWholeFile(LogPath());
 
     size_t start = 0;
     for (;;) {

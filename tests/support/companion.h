@@ -74,5 +74,11 @@ private:
     PROCESS_INFORMATION info_ = {};
 };
 
+/* A new, unused folder name under the temporary folder (not created). */
+std::string UniqueTempFolder(const char *prefix);
+
+/* A file's whole content; empty when it cannot be read. */
+std::string ReadWholeFile(const std::string &path);
+
 /* Polls cond every 20 ms until it holds or the deadline passes. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);

@@ -312,3 +312,29 @@ TEST_F(Pages, MenuViewCommandsExploreTheirFolders)
     }
     EXPECT_TRUE(companion_.Running());
 }
+
+/* Runs zentu64-notify.exe with an argument and returns its exit code. */
+static long RunNotify(const std::string &argument)
+{
+    CompanionProcess tool;
+    if (!tool.Start(BuildPath("zentu64-notify.exe"), argument))
+        return -1;
+    return tool.WaitExit(10000);
+}
+
+TEST_F(Pages, NotifyToolSendsWhatTheMainToolsIconSends)
+{
+    EXPECT_EQ(2, RunNotify("sideways"));
+    EXPECT_EQ(0, RunNotify("open"));
+    ASSERT_TRUE(WaitForVisible({ GENERAL }));
+    EXPECT_EQ(0, RunNotify("menu"));
+    HWND menu = NULL;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = FindWindowA("#32768", NULL)) != NULL && IsWindowVisible(menu); },
+                          10000));
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5000));
+
+    SetRunning(0);
+    ASSERT_EQ(0, companion_.WaitExit(10000));
+    EXPECT_EQ(1, RunNotify("open")) << "no companion runs";
+}

@@ -59,8 +59,10 @@ DWORD CounterToMilliseconds(ULONGLONG counter, ULONGLONG frequency)
 
 BOOL RefreshIsDue(DWORD now, DWORD last, DWORD interval)
 {
-    DWORD due = last + interval;
-    return now >= due;
+    /* Elapsed time, not a due time: "last + interval" wraps near 2^32, and a
+     * pass that misses the short window before the wrap would then wait
+     * another 49.7 days for the refresh that tells it "Running" went to 0. */
+    return (DWORD)(now - last) >= interval;
 }
 
 void SetupMsClock(void)

@@ -21,5 +21,6 @@ DWORD UpdateMsClock(void);
  */
 DWORD CounterToMilliseconds(ULONGLONG counter, ULONGLONG frequency);
 
-/* The main loop's due test: now >= last + interval, both modulo 2^32. */
+/* The main loop's due test: at least interval milliseconds have passed since
+ * last, counted across the clock's wrap at 2^32. */
 BOOL RefreshIsDue(DWORD now, DWORD last, DWORD interval);

@@ -43,13 +43,19 @@ BOOL CleanCustomRateText(char *text, int *caret)
 
 DWORD ConvertCustomRate(const char *text)
 {
-    float rate = (float)atof(text);
-    float thousandths = rate * 1000.0f;
-    /* Compare before converting: a float beyond 32 bits has no integer. */
-    if (!(thousandths >= 10000.0f))
+    /* The box holds up to 254 digits; such a number fits a double but not a
+     * float, and narrowing it would be undefined. Clamp while still in double
+     * precision (a NaN fails the first test too); only a rate within 10..100
+     * goes on to the single-precision product the hook library's values were
+     * always made with. */
+    double rate = atof(text);
+    if (!(rate >= 10.0))
         return 10000;
-    if (thousandths > 100000.0f)
+    if (rate > 100.0)
         return 100000;
+    float thousandths = (float)rate * 1000.0f;
     DWORD value = (DWORD)thousandths;
-    return value < 10000 ? 10000 : value;
+    if (value < 10000)
+        return 10000;
+    return value > 100000 ? 100000 : value;
 }

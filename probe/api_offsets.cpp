@@ -26,6 +26,26 @@ UINT32 ModuleRelativeOffset(ULONG_PTR entryPoint, ULONG_PTR moduleBase)
     return (UINT32)entryPoint - (UINT32)moduleBase;
 }
 
+BOOL AddressInModule(ULONG_PTR address, HMODULE module)
+{
+    HMODULE owner = NULL;
+    if (!module || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                       reinterpret_cast<LPCSTR>(address), &owner))
+        return FALSE;
+    return owner == module;
+}
+
+UINT32 MeasuredOffset(ULONG_PTR entryPoint, HMODULE module)
+{
+    /* An entry point outside its module (the debug runtime answering for the
+     * retail one, or a method table another program patched) has no offset
+     * the hook library could use: 0 says "not measured". */
+    if (!AddressInModule(entryPoint, module))
+        return 0;
+    return ModuleRelativeOffset(entryPoint, reinterpret_cast<ULONG_PTR>(module));
+}
+
 UINT32 DevicePresentProbeCode(const BYTE code[ENTRY_CODE_SIZE])
 {
     if (memcmp(code, DevicePresentPrologue, sizeof DevicePresentPrologue) == 0)

@@ -181,26 +181,33 @@ static IDirect3DDevice9 *CreateProbeDevice(IDirect3D9 *direct3d, HWND focusWindo
 
 /* The offset of the device's first swap chain's Present into *offset; left
  * as it was when the device has no swap chain to give. Returns TRUE when set. */
-static BOOL MeasureSwapChainPresent(IDirect3DDevice9 *device, ULONG_PTR moduleBase, UINT32 *offset)
+static BOOL MeasureSwapChainPresent(IDirect3DDevice9 *device, HMODULE module, UINT32 *offset)
 {
     IDirect3DSwapChain9 *swapChain = NULL;
     if (FAILED(device->GetSwapChain(0, &swapChain)) || !swapChain)
         return FALSE;
-    *offset = ModuleRelativeOffset(InterfaceSlot(swapChain, SWAP_CHAIN_PRESENT_SLOT), moduleBase);
+    *offset = MeasuredOffset(InterfaceSlot(swapChain, SWAP_CHAIN_PRESENT_SLOT), module);
     swapChain->Release();
     return TRUE;
 }
 
-/* Step 8 of the first pass: every entry point of the device, in order. */
-static void MeasureDevice(IDirect3DDevice9 *device, ULONG_PTR moduleBase)
+/* The probe code of an entry point, looked at only when it was measured:
+ * code outside the runtime says nothing about what a game will run. */
+static UINT32 ProbeMeasuredEntryPoint(ULONG_PTR entryPoint, UINT32 offset, UINT32 (*match)(const BYTE *))
+{
+    return offset != 0 ? ProbeEntryPoint(entryPoint, match) : PROBE_CODE_NONE;
+}
+
+/* Every entry point of the device, in order. */
+static void MeasureDevice(IDirect3DDevice9 *device, HMODULE module)
 {
     ApiOffsetsFields &api = ApiOffsets;
-    if (MeasureSwapChainPresent(device, moduleBase, &api.D3D9SwapChainPresentOffset))
+    if (MeasureSwapChainPresent(device, module, &api.D3D9SwapChainPresentOffset))
         api.D3D9SwapChainPresentProbe = PROBE_CODE_NONE;
 
     ULONG_PTR present = InterfaceSlot(device, DEVICE_PRESENT_SLOT);
-    api.D3D9DevicePresentOffset = ModuleRelativeOffset(present, moduleBase);
-    api.D3D9DevicePresentProbe = ProbeEntryPoint(present, DevicePresentProbeCode);
+    api.D3D9DevicePresentOffset = MeasuredOffset(present, module);
+    api.D3D9DevicePresentProbe = ProbeMeasuredEntryPoint(present, api.D3D9DevicePresentOffset, DevicePresentProbeCode);
 
     api.Reserved12 = 0;
     api.Reserved13 = 0;
@@ -208,8 +215,8 @@ static void MeasureDevice(IDirect3DDevice9 *device, ULONG_PTR moduleBase)
     for (const CursorEntryPoint &entry : CursorEntryPoints) {
         ULONG_PTR address = InterfaceSlot(device, entry.slot);
         api.*entry.probe = PROBE_CODE_NONE;
-        api.*entry.offset = ModuleRelativeOffset(address, moduleBase);
-        api.*entry.probe = ProbeEntryPoint(address, CursorProbeCode);
+        api.*entry.offset = MeasuredOffset(address, module);
+        api.*entry.probe = ProbeMeasuredEntryPoint(address, api.*entry.offset, CursorProbeCode);
     }
 }
 
@@ -267,7 +274,7 @@ static int MeasureRetailRuntime(HWND focusWindow, HMODULE *library, DIRECT3D_CRE
     /* No device is no error: the device's fields simply stay as they are. */
     IDirect3DDevice9 *device = CreateProbeDevice(direct3d, focusWindow, &mode);
     if (device) {
-        MeasureDevice(device, reinterpret_cast<ULONG_PTR>(*library));
+        MeasureDevice(device, *library);
         device->Release();
     }
 
@@ -299,10 +306,9 @@ static int MeasureDebugRuntime(HWND focusWindow, DIRECT3D_CREATE9_PROC *create)
 
     IDirect3DDevice9 *device = CreateProbeDevice(direct3d, focusWindow, &mode);
     if (device) {
-        ULONG_PTR debugBase = reinterpret_cast<ULONG_PTR>(debugLibrary);
-        MeasureSwapChainPresent(device, debugBase, &ApiOffsets.D3D9DebugSwapChainPresentOffset);
+        MeasureSwapChainPresent(device, debugLibrary, &ApiOffsets.D3D9DebugSwapChainPresentOffset);
         ApiOffsets.D3D9DebugDevicePresentOffset =
-            ModuleRelativeOffset(InterfaceSlot(device, DEVICE_PRESENT_SLOT), debugBase);
+            MeasuredOffset(InterfaceSlot(device, DEVICE_PRESENT_SLOT), debugLibrary);
         device->Release();
     }
     direct3d->Release();

@@ -13,7 +13,8 @@ static BOOL MeasureExport(HMODULE library, const char *name, UINT32 *offset)
     FARPROC entryPoint = GetProcAddress(library, name);
     if (!entryPoint)
         return FALSE;
-    *offset = ModuleRelativeOffset(reinterpret_cast<ULONG_PTR>(entryPoint), reinterpret_cast<ULONG_PTR>(library));
+    /* An export forwarded to another library has no offset inside this one. */
+    *offset = MeasuredOffset(reinterpret_cast<ULONG_PTR>(entryPoint), library);
     return TRUE;
 }
 

@@ -128,6 +128,13 @@ BOOL ClassifyDisplayDriver(void);
  * subtraction of the low halves, wrapping modulo 2^32. */
 UINT32 ModuleRelativeOffset(ULONG_PTR entryPoint, ULONG_PTR moduleBase);
 
+/* TRUE when the address lies inside the image of module. */
+BOOL AddressInModule(ULONG_PTR address, HMODULE module);
+
+/* The offset of an entry point from the base of the module it must belong
+ * to, or 0 when it lies outside that module. */
+UINT32 MeasuredOffset(ULONG_PTR entryPoint, HMODULE module);
+
 /* PROBE_CODE_DEVICE_PRESENT when all 16 bytes are the known Present
  * prologue, else PROBE_CODE_NONE. */
 UINT32 DevicePresentProbeCode(const BYTE code[ENTRY_CODE_SIZE]);

@@ -76,7 +76,10 @@ static HKEY OpenExistingSettingsKey(void)
  * Reads one value into its field. The value goes through a scratch buffer
  * first: when it is longer than the field, the platform leaves the buffer's
  * content undefined, and the field must then stay exactly as it was. A value
- * of another type that fits is taken byte for byte, as long as it is; the
+ * of another type that fits is taken byte for byte, as long as it is. A
+ * directory ends where its value ends: a shorter path stored without its
+ * terminating zero must not leave the tail of the old path behind it ("D:\Vid"
+ * over "C:\Program Files" is "D:\Vid", not "D:\Vidgram Files"). The
  * directory buffers' last byte is never written, so they stay terminated.
  */
 static void ReadSetting(HKEY key, const SettingEntry *entry)
@@ -89,6 +92,8 @@ static void ReadSetting(HKEY key, const SettingEntry *entry)
     if (size > capacity)
         return;
     memcpy(entry->field, scratch, size);
+    if (entry->kind == SETTING_DIRECTORY)
+        memset((BYTE *)entry->field + size, 0, capacity - size);
 }
 
 void ApplySettingDefaults(void)

@@ -176,6 +176,14 @@ TEST_F(SettingsRefresh, DirectoriesTakeAtMost254CharactersAndNeverTheirLastByte)
         RefreshSettings();
         EXPECT_EQ(raw, std::string(directory.field));
         EXPECT_EQ('\0', directory.field[255]);
+
+        /* A shorter path stored without its zero ends at its own length:
+         * nothing of the old path is left behind it. */
+        SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, directory.name, "C:\\Program Files\\Zentu");
+        RefreshSettings();
+        SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, directory.name, REG_SZ, "D:\\Vid", 6);
+        RefreshSettings();
+        EXPECT_STREQ("D:\\Vid", directory.field);
     }
 }
 

@@ -28,12 +28,16 @@
  *       last-byte       the Present prologue with its 16th byte changed
  *       fifth-byte      the cursor prologue with its 5th byte changed
  *       unreadable      a reserved page that cannot be read
+ *       outside         the known prologue in readable memory of no module,
+ *                       as in a method table another program patched
  *     Default: prologue everywhere.
  *   driver=<text>                  the adapter's Driver text
  *   driver-length=<n>              a Driver text of n characters
  *   driver-unterminated            512 Driver bytes without a terminator
  *   version=<number>               DriverVersion (strtoull, base 0)
  *   no-debug-runtime               D3D9.DLL never maps D3D9D.DLL
+ *   debug-always                   D3D9.DLL hands every object to D3D9D.DLL,
+ *                                  as when the setting could not be switched off
  *
  * Record: when ZENTU_FAKE_LOG names a file, each call appends one line to
  * it, starting with "D3D9" or "D3D9D".
@@ -227,6 +231,12 @@ static const void *EntryPoint(const char *word, BYTE *code, bool cursor)
             FakeUnreadableCode = VirtualAlloc(NULL, 4096, MEM_RESERVE, PAGE_NOACCESS);
         return FakeUnreadableCode;
     }
+    if (strcmp(value, "outside") == 0) {
+        static BYTE *outside;
+        if (!outside)
+            outside = (BYTE *)VirtualAlloc(NULL, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        code = outside + (cursor ? CODE_SIZE : 0);
+    }
     if (cursor) {
         memset(code, 0x90, CODE_SIZE);
         memcpy(code, CursorPrologue, sizeof CursorPrologue);
@@ -405,7 +415,7 @@ typedef void *(WINAPI CREATE_PROC)(UINT sdkVersion);
 EXPORT void *WINAPI Direct3DCreate9(UINT sdkVersion)
 {
     DWORD setting = DebugRuntimeSetting();
-    if (setting != 0 && !HasWord("no-debug-runtime")) {
+    if ((setting != 0 || HasWord("debug-always")) && !HasWord("no-debug-runtime")) {
         if (!DebugRuntime) {
             char path[MAX_PATH];
             DWORD length = GetModuleFileNameA(ThisModule, path, sizeof path);

@@ -196,13 +196,6 @@ struct MeasureCase {
     Lines record; /* empty: the record of a complete first pass */
 };
 
-static UINT32 UnreadableOffset(HMODULE d3d9)
-{
-    void *unreadable = ExportedPointer(d3d9, "FakeUnreadableCode");
-    EXPECT_TRUE(unreadable != NULL);
-    return ModuleRelativeOffset((ULONG_PTR)unreadable, (ULONG_PTR)d3d9);
-}
-
 TEST_F(Direct3D9Probe, MeasuresWhatTheRuntimeGivesAndLooksOnlyAtReadableCode)
 {
     const ApiOffsetsFields sentinel = SentinelApiOffsets();
@@ -222,10 +215,24 @@ TEST_F(Direct3D9Probe, MeasuresWhatTheRuntimeGivesAndLooksOnlyAtReadableCode)
             "D3D9 Direct3D9 GetAdapterIdentifier 0 0 -> ok", "D3D9 Direct3D9 Release 0" } },
         { "Present differing from the prologue in its last byte only", "present=last-byte",
           [](ApiOffsetsFields &f, HMODULE) { f.D3D9DevicePresentProbe = 0; }, {} },
-        { "Present in unreadable memory", "present=unreadable",
-          [](ApiOffsetsFields &f, HMODULE d3d9) {
-              f.D3D9DevicePresentOffset = UnreadableOffset(d3d9);
+        { "Present in unreadable memory outside the runtime", "present=unreadable",
+          [](ApiOffsetsFields &f, HMODULE) {
+              f.D3D9DevicePresentOffset = 0;
               f.D3D9DevicePresentProbe = 0;
+          },
+          {} },
+        /* A patched method table: the code even matches, but it is not the
+         * runtime's, so neither offset nor probe code is handed over. */
+        { "Present outside the runtime", "present=outside",
+          [](ApiOffsetsFields &f, HMODULE) {
+              f.D3D9DevicePresentOffset = 0;
+              f.D3D9DevicePresentProbe = 0;
+          },
+          {} },
+        { "SetCursorPosition outside the runtime", "set-cursor-position=outside",
+          [](ApiOffsetsFields &f, HMODULE) {
+              f.D3D9SetCursorPositionOffset = 0;
+              f.D3D9SetCursorPositionProbe = 0;
           },
           {} },
         { "SetCursorProperties with the prologue and other bytes after it", "set-cursor-properties=prologue-other",
@@ -233,17 +240,16 @@ TEST_F(Direct3D9Probe, MeasuresWhatTheRuntimeGivesAndLooksOnlyAtReadableCode)
         { "SetCursorPosition with another fifth byte", "set-cursor-position=fifth-byte",
           [](ApiOffsetsFields &f, HMODULE) { f.D3D9SetCursorPositionProbe = 0; }, {} },
         { "ShowCursor in unreadable memory", "show-cursor=unreadable",
-          [](ApiOffsetsFields &f, HMODULE d3d9) {
-              f.D3D9ShowCursorOffset = UnreadableOffset(d3d9);
+          [](ApiOffsetsFields &f, HMODULE) {
+              f.D3D9ShowCursorOffset = 0;
               f.D3D9ShowCursorProbe = 0;
           },
           {} },
         { "every cursor method unreadable, Present a near miss",
           "present=last-byte set-cursor-properties=unreadable set-cursor-position=unreadable show-cursor=unreadable",
-          [](ApiOffsetsFields &f, HMODULE d3d9) {
+          [](ApiOffsetsFields &f, HMODULE) {
               f.D3D9DevicePresentProbe = 0;
-              f.D3D9SetCursorPropertiesOffset = f.D3D9SetCursorPositionOffset = f.D3D9ShowCursorOffset =
-                  UnreadableOffset(d3d9);
+              f.D3D9SetCursorPropertiesOffset = f.D3D9SetCursorPositionOffset = f.D3D9ShowCursorOffset = 0;
               f.D3D9SetCursorPropertiesProbe = f.D3D9SetCursorPositionProbe = f.D3D9ShowCursorProbe = 0;
           },
           {} },
@@ -352,6 +358,24 @@ TEST_F(Direct3D9Probe, SwitchesTheDebugRuntimeOffOnlyWhileTheFirstPassMeasures)
         EXPECT_EQ(c.debugPass ? 1 : 0, std::count(record.begin(), record.end(), debugCreate[0]));
         c.check();
     }
+}
+
+/* The setting could not be switched off (no write access to the key): the
+ * first pass gets the debug runtime's objects, whose entry points lie outside
+ * D3D9.DLL. None of them may reach the library as a D3D9.DLL offset. */
+TEST_F(Direct3D9Probe, ObjectsOfTheDebugRuntimeGiveNoRetailOffsets)
+{
+    RemoveDebugRuntimeValue();
+    ApiOffsets = SentinelApiOffsets();
+    FakeSystemFolder system("d3d9", "", "debug-always");
+    ASSERT_EQ(0, ProbeDirect3D9(focus_));
+    ASSERT_TRUE(system.Loaded("D3D9D.DLL") != NULL) << "the fake did not answer with its debug runtime";
+    ApiOffsetsFields expected = FirstPassFields(system.Loaded("D3D9.DLL"));
+    expected.D3D9SwapChainPresentOffset = expected.D3D9DevicePresentOffset = 0;
+    expected.D3D9SetCursorPropertiesOffset = expected.D3D9SetCursorPositionOffset = expected.D3D9ShowCursorOffset = 0;
+    expected.D3D9DevicePresentProbe = 0;
+    expected.D3D9SetCursorPropertiesProbe = expected.D3D9SetCursorPositionProbe = expected.D3D9ShowCursorProbe = 0;
+    ExpectApiOffsets(expected, ApiOffsets);
 }
 
 TEST_F(Direct3D9Probe, DebugPassMeasuresPresentInsideTheDebugRuntime)

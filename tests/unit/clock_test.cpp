@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 struct ClockCase {
     ULONGLONG counter;
     ULONGLONG frequency;
@@ -46,7 +48,7 @@ TEST(MsClock, AdvancesOneMillisecondPerStepAcrossTheOverflowPoint)
     }
 }
 
-TEST(MsClock, RefreshIsDueWithUnsignedWrappingSum)
+TEST(MsClock, RefreshIsDueAfterTheIntervalAcrossTheWrap)
 {
     struct DueCase {
         DWORD now, last;
@@ -55,12 +57,16 @@ TEST(MsClock, RefreshIsDueWithUnsignedWrappingSum)
     static const DueCase cases[] = {
         { 2999, 0, FALSE },
         { 3000, 0, TRUE },
-        { 103000, 100000, TRUE },
         { 102999, 100000, FALSE },
-        { 4294966295UL, 4294963296UL, FALSE },           /* last + 3000 still below 2^32 */
+        { 103000, 100000, TRUE },
+        /* last + 3000 still below 2^32 */
+        { 4294966295UL, 4294963296UL, FALSE },
         { 4294966296UL, 4294963296UL, TRUE },
-        /* last less than 3000 below 2^32: the sum wraps, so the next pass refreshes. */
-        { 4294966297UL, 4294966296UL, TRUE },
+        /* A pass after the wrap is still counted from last. */
+        { 5, 4294963296UL, TRUE },
+        /* last less than 3000 below 2^32: the sum wraps, yet the next pass
+         * is not due; 3000 ms after last is. */
+        { 4294966297UL, 4294966296UL, FALSE },
         { 1999, 4294966296UL, FALSE },
         { 2000, 4294966296UL, TRUE },
     };
@@ -68,6 +74,21 @@ TEST(MsClock, RefreshIsDueWithUnsignedWrappingSum)
         SCOPED_TRACE(testing::Message() << "now " << c.now << " last " << c.last);
         EXPECT_EQ(c.due, RefreshIsDue(c.now, c.last, 3000));
     }
+}
+
+/* A pass that misses the last milliseconds before the wrap (a message box or
+ * a slow library call open across it) must not stall the refresh. */
+TEST(MsClock, APassMissingTheWindowBeforeTheWrapStillRefreshes)
+{
+    DWORD last = 4294964290UL;
+    const DWORD passes[] = { 4294967288UL, 3, 3000 };
+    std::vector<DWORD> refreshedAt;
+    for (DWORD now : passes)
+        if (RefreshIsDue(now, last, 3000)) {
+            refreshedAt.push_back(now);
+            last = now;
+        }
+    EXPECT_EQ(std::vector<DWORD>{ 3 }, refreshedAt);
 }
 
 TEST(MsClock, UpdateFollowsTheRealCounter)

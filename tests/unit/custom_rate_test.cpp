@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fenv.h>
+
+#include <string>
+
 #include <string>
 
 TEST(CustomRate, DisplayRuleShowsAsFewDigitsAsTheRateNeeds)
@@ -39,6 +43,20 @@ TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
     for (const ConversionCase &c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(c.rate, ConvertCustomRate(c.text));
+    }
+}
+
+/* Any number the box can hold converts without a floating-point overflow or
+ * an invalid conversion: the clamp happens before narrowing. */
+TEST(CustomRate, HugeNumbersAreClampedBeforeNarrowing)
+{
+    const std::string digits254 = "1" + std::string(253, '0');
+    const std::string huge[] = { digits254, "4" + std::string(39, '9'), "1e300" };
+    for (const std::string &text : huge) {
+        SCOPED_TRACE(text.substr(0, 12));
+        feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_EQ(100000u, ConvertCustomRate(text.c_str()));
+        EXPECT_EQ(0, fetestexcept(FE_OVERFLOW | FE_INVALID));
     }
 }
 

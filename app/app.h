@@ -29,7 +29,7 @@ extern char VersionText[16];
 /* Exit codes of the process. */
 enum {
     EXIT_NORMAL = 0,
-    EXIT_ALREADY_RUNNING = 1,
+    EXIT_ALREADY_RUNNING = 1,        /* also when an elevated instance holds the mutex */
     EXIT_NO_LIBRARY = 2,
     EXIT_NO_LIBRARY_VERSION = 3,
     EXIT_WRONG_LIBRARY_VERSION = 4,
@@ -42,6 +42,10 @@ int ZentuMain(HINSTANCE instance, const char *commandLine);
 
 /* The main loop: runs while "Running" is non-zero; returns at a WM_QUIT. */
 void RunMainLoop(void);
+
+/* The system ends the user's session: the hook library gets its last call
+ * and loses its hooks now, and the loop ends. */
+void EndCompanionSession(void);
 
 /* Folder layout (folders.cpp). */
 void FillFolderPaths(void);

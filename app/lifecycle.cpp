@@ -99,13 +99,11 @@ static int RunDirect3D9Probe(void)
     }
 }
 
-static void InstallKeyboardHook(void)
-{
-    KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, ProgramInstance, 0);
-}
-
 void RunMainLoop(void)
 {
+    /* When the thread last waited for input: the keyboard hook's procedure
+     * runs only while the thread retrieves or waits for messages. */
+    DWORD awaySince = GetTickCount();
     while (SharedSettings.Running) {
         BOOL quitArrived = FALSE;
         MSG msg;
@@ -126,23 +124,63 @@ void RunMainLoop(void)
             SetupCall();
             LastRefreshTime = now;
         }
+        WatchKeyboardHook(awaySince, GetTickCount());
         MsgWaitForMultipleObjectsEx(0, NULL, LoopWaitMs, LoopWakeMask, 0);
+        awaySince = GetTickCount();
     }
+}
+
+/* The hook library hears last that the companion goes, and loses its hooks
+ * and its module; runs once, whether the loop ended or the session does. */
+static void UnlinkHookLibrary(void)
+{
+    static BOOL unlinked;
+    if (unlinked)
+        return;
+    unlinked = TRUE;
+    ShutdownFlag = 1;
+    SetupCall();
+    RemoveKeyboardHook();
+    RemoveLibraryHooks();
+    FreeHookLibrary();
+}
+
+void EndCompanionSession(void)
+{
+    /* The system ends the process once the session's last top-level window
+     * has answered, without the loop ever running again. */
+    SharedSettings.Running = 0;
+    UnlinkHookLibrary();
 }
 
 static int ShutDown(void)
 {
-    ShutdownFlag = 1;
-    SetupCall();
+    UnlinkHookLibrary();
+    DestroyPageSet();
+    /* Released last: while hooks or the library live, a second instance
+     * must not start another set. */
     if (SingleInstanceMutex) {
         CloseHandle(SingleInstanceMutex);
         SingleInstanceMutex = NULL;
     }
-    UnhookWindowsHookEx(KeyboardHook);
-    RemoveLibraryHooks();
-    FreeHookLibrary();
-    DestroyPageSet();
     return EXIT_NORMAL;
+}
+
+/* Libraries loaded by name on the process's behalf (by the runtimes or the
+ * shell) come from the program's own folder or the system folder, never from
+ * the current folder or along PATH, where anyone may plant one. */
+static void RestrictLibrarySearch(void)
+{
+    typedef BOOL(WINAPI SET_DEFAULT_DLL_DIRECTORIES_PROC)(DWORD flags);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    SET_DEFAULT_DLL_DIRECTORIES_PROC *setDefault =
+        kernel ? reinterpret_cast<SET_DEFAULT_DLL_DIRECTORIES_PROC *>(
+                     reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+               : NULL;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    /* Older systems: at least take the current folder out of the search. */
+    SetDllDirectoryA("");
 }
 
 int ZentuMain(HINSTANCE instance, const char *commandLine)
@@ -151,9 +189,16 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     if (commandLine && strstr(commandLine, "/exit"))
         return EXIT_NORMAL;
 
-    /* 2. Single instance. Without a mutex handle the companion still runs. */
+    RestrictLibrarySearch();
+
+    /* 2. Single instance. A mutex that exists but may not be opened belongs
+     *    to an instance running elevated: that one runs the hooks already.
+     *    Without a mutex handle for any other reason the companion runs. */
     SingleInstanceMutex = CreateMutexA(NULL, FALSE, MutexName);
-    if (SingleInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    DWORD mutexError = GetLastError();
+    if (!SingleInstanceMutex && mutexError == ERROR_ACCESS_DENIED)
+        return EXIT_ALREADY_RUNNING;
+    if (SingleInstanceMutex && mutexError == ERROR_ALREADY_EXISTS) {
         CloseHandle(SingleInstanceMutex);
         SingleInstanceMutex = NULL;
         return EXIT_ALREADY_RUNNING;
@@ -198,7 +243,8 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     InstallLibraryHooks();
     SetupCall();
 
-    /* 16. The companion's own keyboard hook. */
+    /* 16. The companion's own keyboard hook, watched from the loop. */
+    ReadKeyboardHookTimeout();
     InstallKeyboardHook();
 
     /* 17. A hook that did not install is reported once; nothing retries. */

@@ -82,6 +82,32 @@ int ShowHotkey(HWND page, int controlId, HotkeyCode hotkey);
 /* The installed WH_KEYBOARD_LL hook, null when not installed. */
 extern HHOOK KeyboardHook;
 
+/* Installs and removes the companion's keyboard hook (KeyboardHook). */
+void InstallKeyboardHook(void);
+void RemoveKeyboardHook(void);
+
+/* The platform's low-level hook timeout: how long the thread may keep input
+ * waiting before the hook is silently removed. */
+#define DEFAULT_HOOK_TIMEOUT_MS 300u
+#define MAX_HOOK_TIMEOUT_MS 1000u
+extern DWORD KeyboardHookTimeout;
+
+/* The timeout in force for a "LowLevelHooksTimeout" setting (configured
+ * FALSE when there is none): 300 ms by default, at most 1000 ms. */
+DWORD EffectiveHookTimeout(BOOL configured, DWORD milliseconds);
+
+/* Reads "LowLevelHooksTimeout" into KeyboardHookTimeout. */
+void ReadKeyboardHookTimeout(void);
+
+/* TRUE when the platform may have removed the hook: the thread was away
+ * longer than the timeout and input arrived meanwhile. */
+BOOL KeyboardHookMayBeLost(DWORD awayMs, DWORD timeoutMs, BOOL inputWhileAway);
+
+/* Called once a loop pass with the tick count (GetTickCount) at which the
+ * thread last waited for input and the tick count now; installs the hook
+ * anew when it may have been lost. TRUE when it did. */
+BOOL WatchKeyboardHook(DWORD awaySince, DWORD now);
+
 /* The hook procedure: returns 1 to swallow the event, otherwise whatever the
  * rest of the hook chain returns. */
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);

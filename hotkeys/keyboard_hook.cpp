@@ -16,10 +16,8 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 
-HHOOK KeyboardHook;
-
 struct HookField {
-    const UINT32 *assigning;
+    UINT32 *assigning;
     HotkeyCode *hotkey;
     HWND *page;
     int controlId;
@@ -39,11 +37,19 @@ static const HookField FieldsByPrecedence[] = {
  * keys. */
 static const DWORD LastExcludedKey = 0xB9;
 
+/* The field that takes the next key. A flag whose field no longer has the
+ * focus is stale (the field went without telling its page): it is cleared,
+ * and the key goes on as if nothing were assigning. */
 static const HookField *AssigningField(void)
 {
-    for (const HookField &field : FieldsByPrecedence)
-        if (*field.assigning)
+    for (const HookField &field : FieldsByPrecedence) {
+        if (!*field.assigning)
+            continue;
+        HWND control = *field.page ? GetDlgItem(*field.page, field.controlId) : NULL;
+        if (control && GetFocus() == control)
             return &field;
+        *field.assigning = 0;
+    }
     return NULL;
 }
 

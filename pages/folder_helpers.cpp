@@ -5,13 +5,20 @@
 #include <shlobj.h>
 #include <string.h>
 
-void CopyChosenFolder(char *destination, const char *path)
+static const char FolderTooLongText[] = "The folder path is too long: at most 255 characters.";
+
+int CopyChosenFolder(char *destination, const char *path)
 {
-    /* At most 255 characters, the rest zeroed like strncpy; byte 255 is
-     * never written and stays the terminator. */
-    size_t length = strnlen(path, 255);
+    /* A longer path cut to 255 characters would name another folder, one
+     * the user never chose, and the hook library would save into it. */
+    size_t length = strnlen(path, 256);
+    if (length > 255)
+        return 1;
+    /* The rest zeroed like strncpy; byte 255 is never written and stays the
+     * terminator. */
     memcpy(destination, path, length);
     memset(destination + length, 0, 255 - length);
+    return 0;
 }
 
 int PickFolder(HWND owner, char *destination, const char *prompt)
@@ -38,8 +45,10 @@ int PickFolder(HWND owner, char *destination, const char *prompt)
     LPITEMIDLIST items = SHBrowseForFolderA(&browse);
     if (items) {
         if (SHGetPathFromIDListA(items, path)) {
-            CopyChosenFolder(destination, path);
-            chosen = 1;
+            if (CopyChosenFolder(destination, path) == 0)
+                chosen = 1;
+            else
+                MessageBoxA(owner, FolderTooLongText, "Zentu", MB_OK | MB_ICONWARNING);
         }
         allocator->Free(items);
     }

@@ -11,7 +11,6 @@
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 
 const PageFrame PageFrames[PAGE_COUNT] = {
@@ -166,7 +165,7 @@ static void SavePlacement(HWND page)
 
 /* WM_COMMAND: caption buttons, help, hotkey fields and their clear buttons.
  * Returns TRUE when the command was one of these. */
-static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam)
+static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
 {
     int id = LOWORD(wParam);
     const PageFrame &frame = PageFrames[index];
@@ -179,7 +178,7 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam)
         return TRUE;
     }
     if (id == frame.helpId) {
-        ShellExecuteA(page, "open", frame.helpFile, NULL, HelpFolder, SW_SHOWMAXIMIZED);
+        LaunchShell(page, "open", frame.helpFile, HelpFolder, SW_SHOWMAXIMIZED);
         return TRUE;
     }
     for (size_t i = 0; i < HotkeyFieldCount; i++) {
@@ -188,10 +187,17 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam)
             continue;
         if (id == field.fieldId) {
             switch (HIWORD(wParam)) {
-            case EN_SETFOCUS:
-                PostMessageA(GetDlgItem(page, id), EM_SETSEL, 0, -1);
+            case EN_SETFOCUS: {
+                /* Any program may post this command; only the field itself,
+                 * really holding the focus, starts an assignment (which
+                 * swallows the whole desktop's keys until it ends). */
+                HWND control = GetDlgItem(page, id);
+                if ((HWND)lParam != control || GetFocus() != control)
+                    break;
+                PostMessageA(control, EM_SETSEL, 0, -1);
                 *field.flag = 1;
                 break;
+            }
             case EN_KILLFOCUS:
                 *field.flag = 0;
                 break;
@@ -251,7 +257,7 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         }
         return TRUE;
     case WM_COMMAND:
-        return OnCommand(index, page, wParam);
+        return OnCommand(index, page, wParam, lParam);
     case WM_SETCURSOR:
         OnSetCursor(index, page, lParam);
         return TRUE;
@@ -260,6 +266,12 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         return TRUE;
     case WM_DESTROY:
         PostQuitMessage(0);
+        return TRUE;
+    case WM_ENDSESSION:
+        /* Logoff or shutdown: the hook library must get its last call
+         * before the system ends the process. */
+        if (wParam)
+            EndCompanionSession();
         return TRUE;
     case WM_MOVE:
         SavePlacement(page);

@@ -52,6 +52,20 @@ PageClickKind ClassifyPageClick(INT32 designX, INT32 designY, int *tab)
     return CLICK_TAB;
 }
 
+INT32 TitleBandHeight(INT32 pageHeight)
+{
+    /* The rows whose design Y is 28 or less. */
+    return (29 * pageHeight + 299) / 300;
+}
+
+BOOL PlacementFits(const RECT *stored, INT32 pageWidth, INT32 pageHeight, const RECT *workArea)
+{
+    if (stored->right - stored->left != pageWidth || stored->bottom - stored->top != pageHeight)
+        return FALSE;
+    return stored->left >= workArea->left && stored->right <= workArea->right && stored->top >= workArea->top &&
+           stored->top + TitleBandHeight(pageHeight) <= workArea->bottom;
+}
+
 int FolderWithBackslash(const char *path, char *dest, size_t size)
 {
     size_t length = strlen(path);

@@ -7,7 +7,7 @@
 #include "settings/settings.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
+#include <string.h>
 
 HWND GeneralPage;
 HWND FpsPage;
@@ -33,6 +33,21 @@ static const DLGPROC PageProcedures[PAGE_COUNT] = {
 
 static const char PlacementKeyPath[] = "SOFTWARE\\Zentu2";
 
+/* TRUE when the stored rectangle is a page's and its title band lies on a
+ * monitor that is still there: a record from a monitor that is gone would
+ * put the pages out of reach. */
+static BOOL StoredPlacementReachable(const RECT *stored)
+{
+    RECT band = { stored->left, stored->top, stored->right, stored->top + TitleBandHeight(PageHeight) };
+    HMONITOR monitor = MonitorFromRect(&band, MONITOR_DEFAULTTONULL);
+    MONITORINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfoA(monitor, &info))
+        return FALSE;
+    return PlacementFits(stored, PageWidth, PageHeight, &info.rcWork);
+}
+
 /* Puts the pages where they last stood, but only on the same screen size
  * and DPI: elsewhere the stored spot may lie off screen. */
 static void RestorePlacement(void)
@@ -52,7 +67,8 @@ static void RestorePlacement(void)
         if (RegQueryValueExA(key, "WindowDPI", NULL, NULL, (BYTE *)&dpi, &dpiSize) != ERROR_SUCCESS)
             dpi = 96;
         if (widthRead == ERROR_SUCCESS && heightRead == ERROR_SUCCESS && screenWidth == CaptureWidth &&
-            screenHeight == CaptureHeight && dpi == PageDpi) {
+            screenHeight == CaptureHeight && dpi == PageDpi &&
+            StoredPlacementReachable(&placement.rcNormalPosition)) {
             /* flags and showCmd 0: move to the stored normal position and
              * stay hidden. */
             placement.length = sizeof placement;
@@ -150,5 +166,5 @@ void ExploreFolder(HWND owner, const char *path)
     char folder[264];
     if (FolderWithBackslash(path, folder, sizeof folder) != 0)
         return;
-    ShellExecuteA(owner, "explore", folder, NULL, NULL, SW_SHOWNORMAL);
+    LaunchShell(owner, "explore", folder, NULL, SW_SHOWNORMAL);
 }

@@ -43,6 +43,11 @@ void SwitchPage(HWND from, HWND to);
 void ApplyPageRegion(HWND page);
 void ExploreFolder(HWND owner, const char *path);
 
+/* ShellExecuteA on a short-lived worker thread of its own, so that the
+ * pages' thread (which owns the keyboard hook) never waits for the shell.
+ * directory may be NULL. Texts that do not fit launch nothing. */
+void LaunchShell(HWND owner, const char *verb, const char *file, const char *directory, int show);
+
 /* Arithmetic of the pages, free of window calls. */
 
 /* Raises a small screen to at least 1600 x 1200 and rounds the buffer
@@ -61,6 +66,14 @@ enum PageClickKind { CLICK_DRAG, CLICK_TAB, CLICK_NOTHING };
 /* For CLICK_TAB, *tab receives 0 general, 1 frame rate, 2 movies,
  * 3 screenshots, or -1 when X lies outside every tab. */
 PageClickKind ClassifyPageClick(INT32 designX, INT32 designY, int *tab);
+
+/* Height in pixels of the title band, by which a page is dragged. */
+INT32 TitleBandHeight(INT32 pageHeight);
+
+/* TRUE when a stored page rectangle may be restored: it has the page's own
+ * size and its title band lies inside the work area, so the user can reach
+ * and drag it. */
+BOOL PlacementFits(const RECT *stored, INT32 pageWidth, INT32 pageHeight, const RECT *workArea);
 
 /* Appends a backslash unless the path ends in one, into dest (size bytes);
  * the path is cut to 260 characters first. Returns 0 on success. */
@@ -87,12 +100,13 @@ DWORD ConvertCustomRate(const char *text);
 
 /* Lets the user choose a folder; 1 when one was chosen and its path (at most
  * 255 characters) copied into destination (256 bytes), otherwise 0 and
- * destination unchanged. */
+ * destination unchanged. A longer path is refused with a box owned by owner. */
 int PickFolder(HWND owner, char *destination, const char *prompt);
 
-/* Copies a chosen folder into a 256-byte folder setting: at most 255
- * characters, the rest zeroed, the last byte untouched. */
-void CopyChosenFolder(char *destination, const char *path);
+/* Copies a chosen folder into a 256-byte folder setting, the rest zeroed
+ * and the last byte untouched. Returns 0; 1 for a path longer than 255
+ * characters, which is refused (destination untouched). */
+int CopyChosenFolder(char *destination, const char *path);
 
 /* Repaints the skin behind one control of a page, at once. */
 void RepaintControl(HWND page, int id);

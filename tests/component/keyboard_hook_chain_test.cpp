@@ -196,7 +196,7 @@ TEST_F(KeyboardHookChain, AltHotkeyIsSwallowedWhileThePlainKeyPasses)
 
 TEST_F(KeyboardHookChain, AssigningKeepsTheKeyFromTheChainButLetsLockKeysThrough)
 {
-    MovieKeyAssigning = 1;
+    StartAssigning(MOVIE_FIELD);
     Press(VK_F5, 0x3F);
     EXPECT_EQ(0x003F0074u, SharedSettings.MovieKey);
     EXPECT_EQ("F5", FieldText(MOVIE_FIELD));
@@ -224,7 +224,7 @@ TEST_F(KeyboardHookChain, OtherHookCodesReachTheNextHookWithTheirOwnCode)
         FrontSeen.clear();
         RecorderSeen.clear();
         /* Assigning, where HC_ACTION would take and keep F5. */
-        MovieKeyAssigning = 1;
+        StartAssigning(MOVIE_FIELD);
         FrontReplacesCode = true;
         FrontCode = code;
         Send(VK_F5, 0x3F, 0);

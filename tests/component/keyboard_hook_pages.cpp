@@ -91,6 +91,13 @@ HWND HotkeyPages::Field(int role) const
     return GetDlgItem(*FieldRoles[role].page, FieldRoles[role].controlId);
 }
 
+void HotkeyPages::StartAssigning(int role, UINT32 flag)
+{
+    SetFocus(Field(role));
+    ASSERT_EQ(Field(role), GetFocus());
+    *FieldRoles[role].assigning = flag;
+}
+
 std::string HotkeyPages::FieldText(int role) const
 {
     char text[256] = "";

@@ -42,6 +42,9 @@ protected:
      * nothing posted to the fields. */
     void ResetFields();
     HWND Field(int role) const;
+    /* The field gets the focus and its flag is set, as its page does when
+     * the user clicks into it. */
+    void StartAssigning(int role, UINT32 flag = 1);
     std::string FieldText(int role) const;
     /* Removes what has been posted to the field and returns the (wParam,
      * lParam) of every EM_SETSEL among it; other posted messages count as

@@ -225,7 +225,7 @@ TEST_F(KeyboardHookEvents, AssigningTakesTheNextKeyPressAndSwallowsAllButLockKey
         for (const AssignCase &c : cases) {
             SCOPED_TRACE(testing::Message() << entry.name << ": " << c.what << " (" << MessageName(c.message) << ")");
             ResetFields();
-            MovieKeyAssigning = 1;
+            StartAssigning(MOVIE_FIELD);
             HotkeyCode before[4];
             CurrentHotkeys(before);
             KBDLLHOOKSTRUCT event = KeyEvent(c.vkCode, c.scanCode, c.flags);
@@ -257,36 +257,18 @@ TEST_F(KeyboardHookEvents, AssigningTakesTheNextKeyPressAndSwallowsAllButLockKey
     }
 }
 
-struct PrecedenceCase {
-    bool movie, capture, overlay, log;
-    int winner;
-};
-
-TEST_F(KeyboardHookEvents, WithSeveralFieldsAssigningOnlyTheFirstInPrecedenceTakesTheKey)
+/* Only one field can hold the focus; a flag whose field lost it without
+ * telling its page (or one set by a stray command) is stale: the hook clears
+ * it, and only the focused field takes the key. */
+TEST_F(KeyboardHookEvents, OnlyTheFocusedFieldTakesTheKeyAndStaleFlagsAreCleared)
 {
-    static const PrecedenceCase cases[] = {
-        { true, false, false, false, MOVIE_FIELD },
-        { false, true, false, false, CAPTURE_FIELD },
-        { false, false, true, false, OVERLAY_FIELD },
-        { false, false, false, true, LOG_FIELD },
-        { true, false, true, false, MOVIE_FIELD },
-        { true, true, false, false, MOVIE_FIELD },
-        { true, false, false, true, MOVIE_FIELD },
-        { false, true, true, false, CAPTURE_FIELD },
-        { false, true, false, true, CAPTURE_FIELD },
-        { false, false, true, true, OVERLAY_FIELD },
-        { false, true, true, true, CAPTURE_FIELD },
-        { true, true, true, true, MOVIE_FIELD },
-    };
     for (const Entry &entry : Entries) {
-        for (const PrecedenceCase &c : cases) {
-            SCOPED_TRACE(testing::Message() << entry.name << ": flags movie " << c.movie << " capture "
-                                            << c.capture << " overlay " << c.overlay << " log " << c.log);
+        for (int focused = MOVIE_FIELD; focused <= LOG_FIELD; focused++) {
+            SCOPED_TRACE(testing::Message() << entry.name << ": focus in " << FieldRoles[focused].name);
             ResetFields();
-            MovieKeyAssigning = c.movie;
-            CaptureKeyAssigning = c.capture;
-            OverlayKeyAssigning = c.overlay;
-            LogKeyAssigning = c.log;
+            StartAssigning(focused);
+            for (const FieldRole &role : FieldRoles)
+                *role.assigning = 1;
             HotkeyCode before[4];
             CurrentHotkeys(before);
             KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
@@ -294,26 +276,61 @@ TEST_F(KeyboardHookEvents, WithSeveralFieldsAssigningOnlyTheFirstInPrecedenceTak
             for (int role = 0; role < 4; role++) {
                 SCOPED_TRACE(FieldRoles[role].name);
                 auto posted = TakePosted(role);
-                if (role == c.winner) {
+                if (role == focused) {
                     EXPECT_EQ(0x003F0074u, *FieldRoles[role].hotkey);
                     EXPECT_EQ("F5", FieldText(role));
                     ASSERT_EQ(1u, posted.size());
                     EXPECT_EQ(0u, posted[0].first);
                     EXPECT_EQ(-1, posted[0].second);
+                    EXPECT_EQ(1u, *FieldRoles[role].assigning);
                 } else {
                     EXPECT_EQ(before[role], *FieldRoles[role].hotkey);
                     EXPECT_EQ(FieldMarker, FieldText(role));
                     EXPECT_TRUE(posted.empty());
+                    /* Fields before the focused one in precedence were
+                     * looked at and found stale. */
+                    if (role < focused) {
+                        EXPECT_EQ(0u, *FieldRoles[role].assigning);
+                    }
                 }
             }
         }
     }
 }
 
+TEST_F(KeyboardHookEvents, AFlagWithoutTheFocusPassesTheKeyOnAndIsCleared)
+{
+    struct StaleCase {
+        const char *what;
+        WPARAM message;
+        DWORD vkCode, flags;
+        int expected;
+    };
+    static const StaleCase cases[] = {
+        { "plain F5", WM_KEYDOWN, VK_F5, 0, PASSED_ON },
+        /* Not assigning any more, the hook filters again. */
+        { "Alt+F9, the Movie Key", WM_SYSKEYDOWN, 0x78, LLKHF_ALTDOWN, SWALLOWED },
+    };
+    for (const StaleCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetFields();
+        SharedSettings.MovieKey = 0x0478;
+        StartAssigning(CAPTURE_FIELD);
+        SetFocus(NULL);
+        HotkeyCode before[4];
+        CurrentHotkeys(before);
+        KBDLLHOOKSTRUCT event = KeyEvent(c.vkCode, 0x3F, c.flags);
+        EXPECT_EQ(c.expected, KeyboardHookProc(HC_ACTION, c.message, (LPARAM)&event));
+        EXPECT_EQ(0u, CaptureKeyAssigning);
+        ExpectNoAssignment(before);
+        EXPECT_EQ(FieldMarker, FieldText(CAPTURE_FIELD));
+    }
+}
+
 TEST_F(KeyboardHookEvents, AnyNonZeroFlagMeansAssigning)
 {
     ResetFields();
-    LogKeyAssigning = 7;
+    StartAssigning(LOG_FIELD, 7);
     KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
     EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_KEYDOWN, &f5));
     EXPECT_EQ(0x003F0074u, SharedSettings.LogKey);
@@ -326,7 +343,7 @@ TEST_F(KeyboardHookEvents, AssigningWinsOverFiltering)
      * press becomes the Capture Key instead of being filtered as a hotkey. */
     ResetFields();
     SharedSettings.MovieKey = 0x0478;
-    CaptureKeyAssigning = 1;
+    StartAssigning(CAPTURE_FIELD);
     KBDLLHOOKSTRUCT altF9 = KeyEvent(0x78, 0x43, LLKHF_ALTDOWN);
     EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_SYSKEYDOWN, &altF9));
     EXPECT_EQ(0x00430478u, SharedSettings.CaptureKey);
@@ -339,17 +356,16 @@ TEST_F(KeyboardHookEvents, AssigningWinsOverFiltering)
     EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_SYSKEYDOWN, &altF9));
 }
 
-TEST_F(KeyboardHookEvents, AssigningWithoutItsPageStoresTheKeyAndPostsNothingStray)
+TEST_F(KeyboardHookEvents, AFlagLeftSetWithoutItsPageTakesNothingAndPostsNothingStray)
 {
-    /* A flag left set while its page is gone: the hotkey is still stored,
-     * and no EM_SETSEL lands in the thread's own queue. */
     ResetFields();
     HWND movies = MoviesPage;
     MoviesPage = NULL;
     MovieKeyAssigning = 1;
     KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
-    EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_KEYDOWN, &f5));
-    EXPECT_EQ(0x003F0074u, SharedSettings.MovieKey);
+    EXPECT_EQ(PASSED_ON, FilterHotkeyEvent(WM_KEYDOWN, &f5));
+    EXPECT_EQ(120u, SharedSettings.MovieKey);
+    EXPECT_EQ(0u, MovieKeyAssigning);
     EXPECT_EQ(0, TakeThreadMessages());
     MoviesPage = movies;
     EXPECT_EQ(FieldMarker, FieldText(MOVIE_FIELD));
@@ -378,7 +394,7 @@ TEST_F(KeyboardHookEvents, OtherHookCodesAreNeitherFilteredNorAssigned)
         EXPECT_EQ(0, KeyboardHookProc(code, WM_SYSKEYDOWN, (LPARAM)&altF9));
         /* ... and one assigning would take. */
         ResetFields();
-        MovieKeyAssigning = 1;
+        StartAssigning(MOVIE_FIELD);
         HotkeyCode before[4];
         CurrentHotkeys(before);
         KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);

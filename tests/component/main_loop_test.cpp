@@ -1,6 +1,7 @@
 /* The main loop in-process, against the real registry and message queue. */
 #include "app/app.h"
 #include "app/clock.h"
+#include "hotkeys/hotkeys.h"
 #include "settings/settings.h"
 
 #include "support/registry.h"
@@ -49,14 +50,58 @@ TEST_F(MainLoop, RefreshReadingRunningZeroEndsTheLoopOnlyWhenDue)
     EXPECT_LT(elapsed, 6000u);
 }
 
-TEST_F(MainLoop, RefreshIsImmediateWhenTheDueTimeWrapsPast2To32)
+/* A window whose message keeps the loop's thread away, as a slow library
+ * call or shell launch would, optionally with user input arriving meanwhile;
+ * it then ends the loop. */
+static BOOL StallWithInput;
+
+static LRESULT CALLBACK StallingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Running", 0);
-    SharedSettings.Running = 1;
-    ULONGLONG start = GetTickCount64();
-    /* A last refresh less than 3000 below 2^32 makes the sum wrap small. */
-    LastRefreshTime = 0xFFFFFFFFu - 1000;
-    RunMainLoop();
-    EXPECT_EQ(0u, SharedSettings.Running);
-    EXPECT_LT(GetTickCount64() - start, 1000u);
+    if (message != WM_USER)
+        return DefWindowProcA(window, message, wParam, lParam);
+    Sleep(100);
+    if (StallWithInput) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = 1;
+        input.mi.dwFlags = MOUSEEVENTF_MOVE;
+        SendInput(1, &input, sizeof input);
+    }
+    Sleep(2 * KeyboardHookTimeout);
+    PostQuitMessage(0);
+    return 0;
+}
+
+TEST_F(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnew)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = StallingProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "ZentuStallTest";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "ZentuStallTest", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    ASSERT_TRUE(window != NULL);
+    ProgramInstance = GetModuleHandleA(NULL);
+    KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
+    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Running", 1);
+
+    const BOOL withInput[] = { FALSE, TRUE };
+    for (BOOL input : withInput) {
+        SCOPED_TRACE(input ? "input during the stall" : "no input during the stall");
+        InstallKeyboardHook();
+        ASSERT_TRUE(KeyboardHook != NULL);
+        HHOOK before = KeyboardHook;
+        StallWithInput = input;
+        SharedSettings.Running = 1;
+        LastRefreshTime = UpdateMsClock();
+        PostMessageA(window, WM_USER, 0, 0);
+        RunMainLoop();
+        EXPECT_TRUE(KeyboardHook != NULL);
+        if (input)
+            EXPECT_NE(before, KeyboardHook) << "the hook was not installed anew";
+        else
+            EXPECT_EQ(before, KeyboardHook) << "the hook was installed anew without need";
+        RemoveKeyboardHook();
+    }
+    DestroyWindow(window);
 }

@@ -89,16 +89,22 @@ TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
     }
 }
 
-TEST(ChosenFolder, LongPathsAreCutTo255CharactersAndStayTerminated)
+TEST(ChosenFolder, PathsLongerThan255CharactersAreRefusedWhole)
 {
     char destination[256];
     memset(destination, 'x', sizeof destination);
     destination[255] = '\0';
-    std::string longest = "C:\\" + std::string(256, 'f');    /* 259 characters, the most a path holds */
-    CopyChosenFolder(destination, longest.c_str());
-    EXPECT_EQ(longest.substr(0, 255), std::string(destination));
+    const std::string before(destination);
+    for (size_t length : { 256, 259 }) {
+        std::string tooLong = "C:\\" + std::string(length - 3, 'f');
+        EXPECT_EQ(1, CopyChosenFolder(destination, tooLong.c_str())) << length;
+        EXPECT_EQ(before, std::string(destination)) << length;
+    }
+    std::string longest = "C:\\" + std::string(252, 'f');
+    EXPECT_EQ(0, CopyChosenFolder(destination, longest.c_str()));
+    EXPECT_EQ(longest, std::string(destination));
 
-    CopyChosenFolder(destination, "D:\\Movies");
+    EXPECT_EQ(0, CopyChosenFolder(destination, "D:\\Movies"));
     EXPECT_STREQ("D:\\Movies", destination);
     for (int i = 9; i < 256; i++)
         ASSERT_EQ('\0', destination[i]) << i;

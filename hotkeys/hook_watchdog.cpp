@@ -1,0 +1,92 @@
+/*
+ * Keeping the keyboard hook alive. The platform removes a low-level hook
+ * whose thread keeps input waiting longer than its low-level hook timeout,
+ * and says nothing: the hotkeys would then reach games and the hotkey fields
+ * stop taking keys until a restart. The companion's one thread also calls
+ * into the hook library and dispatches the pages, so it can be away that
+ * long. The main loop therefore looks, once a pass, at how long the thread
+ * was away; when that was longer than the timeout and input arrived
+ * meanwhile, the hook may be gone and is installed anew.
+ */
+#include "hotkeys/hotkeys.h"
+
+#include "app/app.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+HHOOK KeyboardHook;
+DWORD KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
+
+DWORD EffectiveHookTimeout(BOOL configured, DWORD milliseconds)
+{
+    /* Current Windows caps the setting at one second. */
+    if (!configured || milliseconds == 0)
+        return DEFAULT_HOOK_TIMEOUT_MS;
+    return milliseconds > MAX_HOOK_TIMEOUT_MS ? MAX_HOOK_TIMEOUT_MS : milliseconds;
+}
+
+BOOL KeyboardHookMayBeLost(DWORD awayMs, DWORD timeoutMs, BOOL inputWhileAway)
+{
+    return inputWhileAway && awayMs > timeoutMs;
+}
+
+void ReadKeyboardHookTimeout(void)
+{
+    /* Stored as a number, though tweaking tools write it as text too. */
+    char text[16];
+    DWORD value = 0;
+    DWORD size = sizeof text;
+    DWORD type = REG_NONE;
+    BOOL configured = FALSE;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, "LowLevelHooksTimeout", NULL, &type, (BYTE *)text, &size) == ERROR_SUCCESS) {
+            if (type == REG_DWORD && size == sizeof value) {
+                memcpy(&value, text, sizeof value);
+                configured = TRUE;
+            } else if (type == REG_SZ && size > 0 && size <= sizeof text) {
+                text[size - 1] = '\0';
+                char *end;
+                unsigned long parsed = strtoul(text, &end, 10);
+                configured = end != text;
+                value = (DWORD)parsed;
+            }
+        }
+        RegCloseKey(key);
+    }
+    KeyboardHookTimeout = EffectiveHookTimeout(configured, value);
+}
+
+void InstallKeyboardHook(void)
+{
+    KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, ProgramInstance, 0);
+}
+
+void RemoveKeyboardHook(void)
+{
+    if (KeyboardHook)
+        UnhookWindowsHookEx(KeyboardHook);
+    KeyboardHook = NULL;
+}
+
+BOOL WatchKeyboardHook(DWORD awaySince, DWORD now)
+{
+    /* A hook that never went in is not retried here: start-up reported it. */
+    if (!KeyboardHook)
+        return FALSE;
+    DWORD away = now - awaySince;
+    if (away <= KeyboardHookTimeout)
+        return FALSE;
+    LASTINPUTINFO input;
+    input.cbSize = sizeof input;
+    input.dwTime = 0;
+    BOOL inputWhileAway = GetLastInputInfo(&input) && (DWORD)(now - input.dwTime) < away;
+    if (!KeyboardHookMayBeLost(away, KeyboardHookTimeout, inputWhileAway))
+        return FALSE;
+    /* Removing a hook the platform already dropped fails harmlessly; the
+     * old one goes first so that no key passes the procedure twice. */
+    RemoveKeyboardHook();
+    InstallKeyboardHook();
+    return TRUE;
+}

@@ -13,6 +13,10 @@
  * as 0x<hex>=<text>, the text with '%', control bytes and bytes above 0x7E
  * written as %HH. 32-bit arguments are unsigned decimals.
  *
+ * Stall on demand: when ZENTU_STANDIN_STALL names a file, a ZentuSetup call
+ * that finds that file deletes it and then takes 2 s before it returns, as a
+ * slow library call would; a test sees the stall begin when the file goes.
+ *
  * Build variants (compile definitions): STANDIN_NO_VERSION,
  * STANDIN_VERSION=<n>, STANDIN_NO_HOOK_PROCS, STANDIN_NO_SETUP.
  */
@@ -118,6 +122,16 @@ static void WriteLine(LogLine *line)
 #ifndef STANDIN_NO_SETUP
 EXPORT ZENTU_SETUP_PROC ZentuSetup;
 
+static void StallOnDemand(void)
+{
+    char trigger[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_STALL", trigger, sizeof trigger);
+    if (length == 0 || length >= sizeof trigger)
+        return;
+    if (DeleteFileA(trigger))
+        Sleep(2000);
+}
+
 EXPORT int WINAPI ZentuSetup(
     HHOOK cbtHook, HHOOK callWndProcHook, UINT32 shutdownFlag, UINT32 always1a, UINT32 samplingRate,
     const char *programFolder, const char *movieDirectory, const char *screenshotDirectory,
@@ -169,6 +183,7 @@ EXPORT int WINAPI ZentuSetup(
     for (UINT32 value : tail)
         AppendNumber(&line, value);
     WriteLine(&line);
+    StallOnDemand();
     return 0;
 }
 #endif

@@ -122,6 +122,22 @@ TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
     EXPECT_NE(other, GetFocus());
 }
 
+/* Any program can post a page the field's focus notification; only the
+ * field that really holds the focus starts an assignment, which would
+ * otherwise swallow every key of the desktop. */
+TEST_F(PageSet, AFocusCommandFromOutsideStartsNoAssignment)
+{
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetFocus(NULL);
+    const LPARAM senders[] = { (LPARAM)field, 0, (LPARAM)GetDlgItem(FpsPage, IDC_FPS_LOG_KEY) };
+    for (LPARAM sender : senders) {
+        SCOPED_TRACE(testing::Message() << "lParam " << sender);
+        PostMessageA(FpsPage, WM_COMMAND, MAKEWPARAM(IDC_FPS_OVERLAY_KEY, EN_SETFOCUS), sender);
+        PumpMessages(100);
+        EXPECT_EQ(0u, OverlayKeyAssigning);
+    }
+}
+
 TEST_F(PageSet, ClearButtonsStoreZeroAndShowNone)
 {
     struct ClearCase {
@@ -177,4 +193,61 @@ TEST_F(PageSet, PagesPaintTheirSkinAndButtons)
     ReleaseDC(NULL, screen);
     EXPECT_NE(inside, body);
     EXPECT_NE(inside, RGB(0, 0, 0));
+}
+
+/* A stored placement puts the pages back only where the user can reach
+ * them: the page's own size, and the title band on a monitor's work area. */
+TEST(PagePlacement, IsAppliedOnlyWhenThePageCanBeReachedThere)
+{
+    ScopedKeyRestore placement(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2");
+    ProgramInstance = GetModuleHandleA(NULL);
+    FillFolderPaths();
+    ApplySettingDefaults();
+    auto createAndMeasure = [](RECT *rect) {
+        CreatePageSet();
+        GetWindowRect(GeneralPage, rect);
+        DestroyPageSet();
+        PumpMessages(50);
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    };
+    RECT centred;
+    createAndMeasure(&centred);
+    const LONG width = centred.right - centred.left, height = centred.bottom - centred.top;
+    const LONG screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+
+    struct PlacementCase {
+        const char *name;
+        LONG left, top, width, height;
+        bool restored;
+    };
+    const PlacementCase cases[] = {
+        { "on screen", 37, 41, width, height, true },
+        { "at the bottom, title band still on screen", 37, screenHeight - height / 5, width, height, true },
+        { "another size", 37, 41, width + 10, height, false },
+        { "on a monitor that is gone", screenWidth + 100, 41, width, height, false },
+        { "title band above the screen", 37, -5, width, height, false },
+        { "title band below the screen", 37, screenHeight - 2, width, height, false },
+    };
+    for (const PlacementCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        WINDOWPLACEMENT stored = {};
+        stored.length = sizeof stored;
+        stored.showCmd = SW_SHOWNORMAL;
+        stored.rcNormalPosition = { c.left, c.top, c.left + c.width, c.top + c.height };
+        SetRawValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "Window", REG_BINARY, &stored, sizeof stored);
+        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowX", (DWORD)screenWidth);
+        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowY", (DWORD)screenHeight);
+        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowDPI", PageDpi);
+        RECT shown;
+        createAndMeasure(&shown);
+        if (c.restored) {
+            EXPECT_EQ(c.left, shown.left);
+            EXPECT_EQ(c.top, shown.top);
+        } else {
+            EXPECT_EQ(centred.left, shown.left);
+            EXPECT_EQ(centred.top, shown.top);
+        }
+    }
 }

@@ -1,6 +1,8 @@
 /* Start-up checks, exit codes and message boxes of the real zentu64.exe. */
 #include "e2e.h"
 
+#include <sddl.h>
+
 static const char VersionBoxText[] =
     "Could not locate the correct version of ZENTU64.DLL.\r\n\r\n"
     "Try uninstalling any previous versions of Zentu and then reboot your machine.\r\n\r\n"
@@ -175,4 +177,57 @@ TEST_F(Startup, LibraryWithoutSetupExportRunsAndEndsNormally)
     SetRunning(0);
     EXPECT_EQ(0, companion.WaitExit(10000));
     EXPECT_TRUE(folder.Calls().empty());
+}
+
+/* A mutex the companion may not open belongs to an instance running with
+ * higher rights: that one runs the system-wide hooks already. */
+TEST_F(Startup, AnInstanceWhoseMutexMayNotBeOpenedCountsAsRunning)
+{
+    SetRunning(1);
+    /* Everyone is denied everything, as an elevated instance's mutex looks
+     * to a program of the user's own rights. */
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;GA;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, NULL));
+    SECURITY_ATTRIBUTES attributes = { sizeof attributes, descriptor, FALSE };
+    HANDLE guarded = CreateMutexA(&attributes, FALSE, "Zentu64Running");
+    LocalFree(descriptor);
+    ASSERT_TRUE(guarded != NULL);
+
+    ProgramFolder folder("normal");
+    CompanionProcess companion;
+    ASSERT_TRUE(companion.Start(folder.ExePath()));
+    EXPECT_EQ(1, companion.WaitExit(10000));
+    EXPECT_TRUE(folder.Calls().empty());
+    CloseHandle(guarded);
+}
+
+/* Logoff or shutdown: the system may end the process as soon as the pages
+ * have answered, so the library's last call must already have been made. */
+TEST_F(Startup, EndOfSessionGivesTheLibraryItsLastCallBeforeAnswering)
+{
+    SetRunning(1);
+    ProgramFolder folder("normal");
+    CompanionProcess companion;
+    ASSERT_TRUE(companion.Start(folder.ExePath()));
+    ASSERT_GE(FirstCallWithHooks(folder.WaitForCalls([](const std::vector<LibraryCall> &calls) {
+        return FirstCallWithHooks(calls) >= 0;
+    }, 20000)), 0);
+    HWND general = NULL;
+    ASSERT_TRUE(WaitUntil([&] {
+        general = FindWindowA(NULL, "ZENTU64 general");
+        return general != NULL;
+    }, 5000));
+
+    DWORD_PTR answer = 0;
+    /* Ending without logging off changes nothing. */
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_TRUE(companion.Running());
+    EXPECT_FALSE(HasShutdownCall(folder.Calls()));
+
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    auto setups = folder.SetupCalls();
+    ExpectOneShutdownCallAtTheEnd(setups);
+    EXPECT_EQ(0, companion.WaitExit(10000));
+    EXPECT_EQ(setups.size(), folder.SetupCalls().size()) << "a call after the last one";
 }

@@ -4,7 +4,8 @@
 ZENTU_ROOT=$(pwd)
 ZENTU_BUILD="${ZENTU_BUILD:-$ZENTU_ROOT/build}"
 ZENTU_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-                googletest wine wine64 fonts-wine xvfb xauth x11-utils libgl1-mesa-dri)
+                googletest wine wine64 fonts-wine xvfb xauth x11-utils libgl1-mesa-dri
+                python3)
 
 zentu_say() { printf '[zentu] %s\n' "$*" >&2; }
 

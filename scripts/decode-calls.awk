@@ -1,7 +1,12 @@
 # Decodes the stand-in library's record of calls for people: one block per
 # call with position, name and value. The first call and the shutdown call are
-# shown whole; the others show what changed since the call before.
-# Set full=1 to show every call whole, last=1 to title a single last call.
+# shown whole; the others show what changed since the call before, and a run
+# of calls that change nothing shows as one line ("calls 9-16: no change").
+# Hook handles and entry-point offsets show in hex, as zentu64-probe.exe
+# writes them.
+# Set full=1 to show every call whole, last=1 to title a single last call,
+# live=1 to keep the line of a run of unchanged calls up to date on a
+# terminal as calls arrive (otherwise it is written when the run ends).
 BEGIN {
     FS = "\t"
     split("CBT hook,CALLWNDPROC hook,Shutdown flag,Always 1,Sampling Rate,Program folder," \
@@ -18,7 +23,11 @@ BEGIN {
           "Reserved9,Reserved10,Reserved11,Reserved12,Reserved13,Display driver kind," \
           "Overlay Key,Log Key,Movie Key,Capture Key", names, ",")
     for (i = 0; i < 256; i++) hexval[sprintf("%02X", i)] = i
+    # Module-relative offsets of the graphics entry points.
+    split("14,15,16,17,34,35,36,37,38", list, ",")
+    for (i in list) offset[list[i]] = 1
     calls = 0
+    run_first = 0
 }
 
 function unescape(text,    out, i) {
@@ -34,15 +43,32 @@ function unescape(text,    out, i) {
     return out
 }
 
-function shown(value,    eq) {
+function shown(p, value,    eq) {
+    if (p in offset) return sprintf("0x%08X", value + 0)
+    if (p <= 2 && value ~ /^0x/) return "0x" toupper(substr(value, 3))
     eq = index(value, "=")
     if (eq == 0) return value
     return substr(value, 1, eq - 1) " \"" unescape(substr(value, eq + 1)) "\""
 }
 
+function run_text() {
+    if (run_first == run_last) return sprintf("call %d: no change", run_first)
+    return sprintf("calls %d-%d: no change", run_first, run_last)
+}
+
+# Ends a run of unchanged calls: its one line stands from now on.
+function end_run() {
+    if (!run_first) return
+    if (live) printf "\n\n"
+    else printf "%s\n\n", run_text()
+    run_first = 0
+    fflush()
+}
+
 { sub(/\r$/, "") }
 
 $1 == "ZentuCount" {
+    end_run()
     printf "ZentuCount(%s, %s)\n\n", $3, $4
     fflush()
     next
@@ -54,16 +80,27 @@ $1 == "ZentuSetup" {
     changed = 0
     for (p = 1; p <= 59; p++)
         if (!whole && previous[p] != $(p + 2)) changed++
+    if (!whole && changed == 0) {
+        if (!run_first) run_first = calls
+        run_last = calls
+        if (live) {
+            printf "\r%s", run_text()
+            fflush()
+        }
+        next
+    }
+    end_run()
     if (last)
         printf "ZentuSetup, last call%s\n", ($5 == "1" ? " (shutdown)" : "")
     else
         printf "ZentuSetup call %d%s\n", calls, ($5 == "1" ? " (shutdown)" : "")
     for (p = 1; p <= 59; p++) {
         if (whole || previous[p] != $(p + 2))
-            printf "  %2d  %-36s %s\n", p, names[p], shown($(p + 2))
+            printf "  %2d  %-36s %s\n", p, names[p], shown(p, $(p + 2))
         previous[p] = $(p + 2)
     }
-    if (!whole && changed == 0) print "  (no change)"
     print ""
     fflush()
 }
+
+END { end_run() }

@@ -17,6 +17,11 @@
  * that finds that file deletes it and then takes 2 s before it returns, as a
  * slow library call would; a test sees the stall begin when the file goes.
  *
+ * Loading by name: when ZENTU_STANDIN_LOAD names a library, the first
+ * ZentuSetup call loads it with LoadLibraryA by that bare name, as the real
+ * library may load a helper of its own; the process's search order decides
+ * where it comes from.
+ *
  * Build variants (compile definitions): STANDIN_NO_VERSION,
  * STANDIN_VERSION=<n>, STANDIN_NO_HOOK_PROCS, STANDIN_NO_SETUP.
  */
@@ -122,6 +127,18 @@ static void WriteLine(LogLine *line)
 #ifndef STANDIN_NO_SETUP
 EXPORT ZENTU_SETUP_PROC ZentuSetup;
 
+static void LoadByNameOnDemand(void)
+{
+    static BOOL done;
+    if (done)
+        return;
+    done = TRUE;
+    char name[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_LOAD", name, sizeof name);
+    if (length > 0 && length < sizeof name)
+        LoadLibraryA(name);
+}
+
 static void StallOnDemand(void)
 {
     char trigger[MAX_PATH];
@@ -151,6 +168,7 @@ EXPORT int WINAPI ZentuSetup(
     UINT32 reserved10, UINT32 reserved11, UINT32 reserved12, UINT32 reserved13,
     UINT32 displayDriverKind, UINT32 overlayKey, UINT32 logKey, UINT32 movieKey, UINT32 captureKey)
 {
+    LoadByNameOnDemand();
     static LogLine line;
     StartLine(&line, "ZentuSetup");
     AppendAddress(&line, cbtHook);

@@ -176,3 +176,55 @@ TEST_F(MediaPages, ChangeFolderGoesThroughTheShellFolderBrowser)
         ShowWindow(page_[c.page], SW_HIDE);
     }
 }
+
+/* A library the process loads by its bare name comes from the program's own
+ * folder or the system folder, never from the current folder, where anyone
+ * may plant one; the folder browser, which loads the shell's parts, still
+ * opens. */
+class PlantedLibrary : public MediaPages {
+protected:
+    void BeforeStart() override
+    {
+        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
+        ASSERT_TRUE(CreateDirectoryA(work_.c_str(), NULL));
+        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(),
+                              (PlantIn() + "\\zentu-helper.dll").c_str(), FALSE));
+    }
+    void TearDown() override
+    {
+        MediaPages::TearDown();
+        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
+    }
+    std::string CurrentFolder() const override { return work_; }
+    virtual std::string PlantIn() const { return work_; }
+
+    bool PlantedLoaded() const
+    {
+        return GetFileAttributesA((PlantIn() + "\\planted-library-loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::string work_ = folder_.Path() + "\\work";
+};
+
+TEST_F(PlantedLibrary, IsNotLoadedFromTheCurrentFolder)
+{
+    ShowWindow(page_[MOVIES], SW_SHOW);
+    PostMessageA(Control(MOVIES, 1086), BM_CLICK, 0, 0);
+    HWND browser = WaitForFolderBrowser(page_[MOVIES]);
+    ASSERT_TRUE(browser) << "the folder browser did not open";
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(browser); }, 5000));
+    EXPECT_FALSE(PlantedLoaded()) << "the library planted in the current folder was loaded";
+    EXPECT_TRUE(companion_.Running());
+}
+
+/* The same library beside the program is the library's own and loads. */
+class HelperBesideTheProgram : public PlantedLibrary {
+protected:
+    std::string PlantIn() const override { return folder_.Path(); }
+};
+
+TEST_F(HelperBesideTheProgram, IsLoadedFromTheProgramFolder)
+{
+    EXPECT_TRUE(WaitUntil([&] { return PlantedLoaded(); }, 5000));
+}

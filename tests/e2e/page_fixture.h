@@ -41,12 +41,14 @@ class Pages : public CompanionTest {
 protected:
     /* Settings a test wants in the key before the companion starts. */
     virtual void BeforeStart() {}
+    /* The folder the companion starts in; its own folder when empty. */
+    virtual std::string CurrentFolder() const { return ""; }
 
     void SetUp() override
     {
         BeforeStart();
         SetRunning(1);
-        ASSERT_TRUE(companion_.Start(folder_.ExePath()));
+        ASSERT_TRUE(companion_.Start(folder_.ExePath(), "", CurrentFolder()));
         auto calls = folder_.WaitForCalls([](const std::vector<LibraryCall> &c) {
             int hooked = FirstCallWithHooks(c);
             return hooked >= 0 && c.size() >= (size_t)hooked + 2;

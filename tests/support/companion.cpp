@@ -218,7 +218,8 @@ static HANDLE CompanionJob(void)
     return job;
 }
 
-bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments)
+bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments,
+                             const std::string &currentFolder)
 {
     std::string commandLine = "\"" + exePath + "\"";
     if (!arguments.empty())
@@ -227,7 +228,7 @@ bool CompanionProcess::Start(const std::string &exePath, const std::string &argu
     buffer.push_back('\0');
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::string folder = exePath.substr(0, exePath.rfind('\\'));
+    std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
     if (!CreateProcessA(exePath.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
                         &info_)) {
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();

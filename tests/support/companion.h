@@ -62,7 +62,8 @@ public:
     CompanionProcess(const CompanionProcess &) = delete;
     CompanionProcess &operator=(const CompanionProcess &) = delete;
 
-    bool Start(const std::string &exePath, const std::string &arguments = "");
+    /* Starts the program in its own folder, or in currentFolder when given. */
+    bool Start(const std::string &exePath, const std::string &arguments = "", const std::string &currentFolder = "");
     /* The exit code, or -1 when the process is still running at the deadline. */
     long WaitExit(DWORD timeoutMs);
     bool Running() const;

@@ -13,24 +13,6 @@
 #include "hotkeys/hotkeys.h"
 
 #include "pages/pages.h"
-#include "resources/resource.h"
-#include "settings/settings.h"
-
-struct HookField {
-    UINT32 *assigning;
-    HotkeyCode *hotkey;
-    HWND *page;
-    int controlId;
-};
-
-/* In order of precedence: when several flags are set, the first set one
- * takes the key. Filtering compares against all four alike. */
-static const HookField FieldsByPrecedence[] = {
-    { &MovieKeyAssigning,   &SharedSettings.MovieKey,   &MoviesPage,      IDC_MOVIES_MOVIE_KEY },
-    { &CaptureKeyAssigning, &SharedSettings.CaptureKey, &ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY },
-    { &OverlayKeyAssigning, &SharedSettings.OverlayKey, &FpsPage,         IDC_FPS_OVERLAY_KEY },
-    { &LogKeyAssigning,     &SharedSettings.LogKey,     &FpsPage,         IDC_FPS_LOG_KEY },
-};
 
 /* Last key of the block that starts with the left and right Shift, Control
  * and Alt keys and runs on through the browser, volume, media and launch
@@ -40,12 +22,12 @@ static const DWORD LastExcludedKey = 0xB9;
 /* The field that takes the next key. A flag whose field no longer has the
  * focus is stale (the field went without telling its page): it is cleared,
  * and the key goes on as if nothing were assigning. */
-static const HookField *AssigningField(void)
+static const HotkeyField *AssigningField(void)
 {
-    for (const HookField &field : FieldsByPrecedence) {
+    for (const HotkeyField &field : HotkeyFields) {
         if (!*field.assigning)
             continue;
-        HWND control = *field.page ? GetDlgItem(*field.page, field.controlId) : NULL;
+        HWND control = *field.page ? GetDlgItem(*field.page, field.fieldId) : NULL;
         if (control && GetFocus() == control)
             return &field;
         *field.assigning = 0;
@@ -76,10 +58,10 @@ static BOOL IsLockKey(DWORD vkCode)
     return vkCode == VK_CAPITAL || vkCode == VK_NUMLOCK || vkCode == VK_SCROLL;
 }
 
-static void AssignHotkey(const HookField *field, const KBDLLHOOKSTRUCT *event)
+static void AssignHotkey(const HotkeyField *field, const KBDLLHOOKSTRUCT *event)
 {
     HotkeyCode code = AssignedHotkeyCode(event);
-    *field->hotkey = code;
+    *field->setting = code;
 
     /* The same rule as the page's own display of a stored hotkey, so that
      * the field shows the same text now and after the next start. */
@@ -87,16 +69,16 @@ static void AssignHotkey(const HookField *field, const KBDLLHOOKSTRUCT *event)
     if (HotkeyText(code, text, sizeof text) != 0)
         return;
     HWND page = *field->page;
-    SetDlgItemTextA(page, field->controlId, text);
+    SetDlgItemTextA(page, field->fieldId, text);
     /* Keep the whole text selected, so that the next key visibly replaces
      * it. Without the control, PostMessageA(NULL, ...) would post to this
      * thread's own queue instead. */
-    HWND control = GetDlgItem(page, field->controlId);
+    HWND control = GetDlgItem(page, field->fieldId);
     if (control)
         PostMessageA(control, EM_SETSEL, 0, -1);
 }
 
-static int FilterWhileAssigning(const HookField *field, WPARAM message, const KBDLLHOOKSTRUCT *event)
+static int FilterWhileAssigning(const HotkeyField *field, WPARAM message, const KBDLLHOOKSTRUCT *event)
 {
     if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && IsAssignableKey(event->vkCode))
         AssignHotkey(field, event);
@@ -111,8 +93,8 @@ static int FilterSystemKey(WPARAM message, const KBDLLHOOKSTRUCT *event)
     if (message != WM_SYSKEYDOWN && message != WM_SYSKEYUP)
         return 0;
     HotkeyCode eventCode = HotkeyEventCode(message, event);
-    for (const HookField &field : FieldsByPrecedence)
-        if (HotkeyMatches(*field.hotkey, eventCode))
+    for (const HotkeyField &field : HotkeyFields)
+        if (HotkeyMatches(*field.setting, eventCode))
             return 1;
     return 0;
 }
@@ -121,7 +103,7 @@ int FilterHotkeyEvent(WPARAM message, const KBDLLHOOKSTRUCT *event)
 {
     if (!event)
         return 0;
-    const HookField *field = AssigningField();
+    const HotkeyField *field = AssigningField();
     if (field)
         return FilterWhileAssigning(field, message, event);
     return FilterSystemKey(message, event);

@@ -69,10 +69,3 @@ void RepaintControl(HWND page, int id)
     InvalidateRect(page, &client, TRUE);
     UpdateWindow(page);
 }
-
-void ChangeFolder(HWND page, char *folder, const char *prompt, int shownId)
-{
-    PickFolder(page, folder, prompt);
-    SetDlgItemTextA(page, shownId, folder);
-    RepaintControl(page, shownId);
-}

@@ -34,18 +34,6 @@ static const StatisticsBox StatisticsBoxes[] = {
     { IDC_FPS_STATS_FRAMETIMES, 4 },
 };
 
-/* The commands read their controls through FpsPage, like everything else
- * that addresses this page from outside. */
-static BOOL Checked(int id)
-{
-    return SendDlgItemMessageA(FpsPage, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-static void Check(HWND page, int id, BOOL checked)
-{
-    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
 static void RefreshCorner(void)
 {
     for (int id : CornerButtons)
@@ -64,25 +52,22 @@ static void RefreshCorner(void)
 
 static void OnInitDialog(HWND page)
 {
-    Check(page, IDC_FPS_SECOND_FILE, SharedSettings.SecondLogging != 0);
     for (const StatisticsBox &box : StatisticsBoxes)
         Check(page, box.id, (SharedSettings.DetailedStats & box.bit) != 0);
-    Check(page, IDC_FPS_BENCHMARK_STOP, SharedSettings.BenchmarkStop != 0);
     /* Setting the text makes the field report a change, and its command
      * stores what it reads through FpsPage, which is not set yet: keep the
      * value across. */
     DWORD benchmarkTime = SharedSettings.BenchmarkTime;
     SetDlgItemInt(page, IDC_FPS_BENCHMARK_TIME, benchmarkTime, FALSE);
     SharedSettings.BenchmarkTime = benchmarkTime;
-    Check(page, IDC_FPS_ONCE_A_SECOND, SharedSettings.SamplingRate == 0);
     /* The corner refresh addresses the page through FpsPage. */
     FpsPage = page;
     RefreshCorner();
 }
 
+/* The file has been switched on or off already (page_bindings.cpp). */
 static void OnSecondFile(void)
 {
-    SharedSettings.SecondLogging = Checked(IDC_FPS_SECOND_FILE) ? 1 : 0;
     if (SharedSettings.SecondLogging && SharedSettings.OverlayCorner != 4) {
         SharedSettings.OverlayCorner = 4;
         RefreshCorner();
@@ -91,9 +76,11 @@ static void OnSecondFile(void)
     CountCall();
 }
 
+/* The commands read their controls through FpsPage, like everything else
+ * that addresses this page from outside. */
 static void OnCommand(HWND page, int id)
 {
-    (void)page;         /* the page is addressed through FpsPage */
+    (void)page;
     switch (id) {
     case IDC_FPS_CORNER_TOP_LEFT:
     case IDC_FPS_CORNER_TOP_RIGHT:
@@ -101,19 +88,13 @@ static void OnCommand(HWND page, int id)
     case IDC_FPS_CORNER_BOTTOM_RIGHT:
     case IDC_FPS_CORNER_DISABLED:
         for (DWORD corner = 0; corner < 5; corner++)
-            if (Checked(CornerButtons[corner])) {
+            if (Checked(FpsPage, CornerButtons[corner])) {
                 SharedSettings.OverlayCorner = corner;
                 break;
             }
         break;
-    case IDC_FPS_ONCE_A_SECOND:
-        SharedSettings.SamplingRate = Checked(IDC_FPS_ONCE_A_SECOND) ? 0 : 1;
-        break;
     case IDC_FPS_SECOND_FILE:
         OnSecondFile();
-        break;
-    case IDC_FPS_BENCHMARK_STOP:
-        SharedSettings.BenchmarkStop = Checked(IDC_FPS_BENCHMARK_STOP) ? 1 : 0;
         break;
     case IDC_FPS_BENCHMARK_TIME:
         SharedSettings.BenchmarkTime = GetDlgItemInt(FpsPage, IDC_FPS_BENCHMARK_TIME, NULL, FALSE);
@@ -123,7 +104,7 @@ static void OnCommand(HWND page, int id)
     case IDC_FPS_STATS_FRAMETIMES:
         for (const StatisticsBox &box : StatisticsBoxes)
             if (box.id == id) {
-                if (Checked(id))
+                if (Checked(FpsPage, id))
                     SharedSettings.DetailedStats |= box.bit;
                 else
                     SharedSettings.DetailedStats &= ~box.bit;

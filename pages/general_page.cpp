@@ -18,12 +18,7 @@
 static const char MainToolFileName[] = "zentu.exe";
 static const char RunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-UINT32 RunAtStartup;
-
-static UINT32 CheckState(HWND page, int id)
-{
-    return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1u : 0u;
-}
+DWORD RunAtStartup;
 
 /* The start-up entry's command: the main tool's quoted full path. */
 int StartupCommand(const char *programFolder, char *command, size_t size)
@@ -51,28 +46,18 @@ static void UpdateStartupEntry(void)
     RegCloseKey(key);
 }
 
-static void OnInitDialog(HWND page)
-{
-    InitialisePageFrame(PAGE_GENERAL, page);
-    CheckDlgButton(page, IDC_GENERAL_START_MINIMISED, SharedSettings.StartMinimised ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(page, IDC_GENERAL_ALWAYS_ON_TOP, SharedSettings.AlwaysOnTop ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(page, IDC_GENERAL_RUN_AT_STARTUP, RunAtStartup ? BST_CHECKED : BST_UNCHECKED);
-}
-
-static void OnCommand(HWND page, int id)
+/* The check boxes have stored their settings already (page_bindings.cpp). */
+static void OnCommand(int id)
 {
     switch (id) {
     case IDC_GENERAL_START_MINIMISED:
-        SharedSettings.StartMinimised = CheckState(page, id);
         SetupCall();
         break;
     case IDC_GENERAL_ALWAYS_ON_TOP:
-        SharedSettings.AlwaysOnTop = CheckState(page, id);
         ApplyTopmost();
         SetupCall();
         break;
     case IDC_GENERAL_RUN_AT_STARTUP:
-        RunAtStartup = CheckState(page, id);
         UpdateStartupEntry();
         break;
     }
@@ -136,7 +121,7 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     INT_PTR result;
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(page);
+        InitialisePageFrame(PAGE_GENERAL, page);
         return TRUE;
     case WM_PAGE_NOTIFY:
         OnNotify(page, lParam);
@@ -145,6 +130,6 @@ INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     if (HandleCommonPageMessage(PAGE_GENERAL, page, message, wParam, lParam, &result))
         return result;
     if (message == WM_COMMAND)
-        OnCommand(page, LOWORD(wParam));
+        OnCommand(LOWORD(wParam));
     return FALSE;
 }

@@ -8,8 +8,6 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 
-static const char MovieFolderPrompt[] = "Please select the folder to save Zentu movies in:";
-
 /* Preset buttons in the order the frame-rate rule tests them. */
 struct PresetRate {
     int id;
@@ -35,19 +33,6 @@ static const int SoundControls[] = {
     IDC_MOVIES_EMPTY2,
 };
 
-/* The commands address the page through MoviesPage. While the page is being
- * created that is still null, so what the custom box reports then reaches no
- * window. */
-static BOOL Checked(int id)
-{
-    return SendDlgItemMessageA(MoviesPage, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-static void Check(HWND page, int id, BOOL checked)
-{
-    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
 static void EnableSoundControls(HWND page, BOOL enable)
 {
     for (int id : SoundControls)
@@ -58,8 +43,6 @@ static void EnableSoundControls(HWND page, BOOL enable)
 
 static void OnInitDialog(HWND page)
 {
-    Check(page, SharedSettings.SoundInput == 0 ? IDC_MOVIES_SOUND_DETECT : IDC_MOVIES_SOUND_WINDOWS, TRUE);
-
     DWORD storedRate = SharedSettings.MovieFramerate;
     int rateButton = IDC_MOVIES_RATE_CUSTOM;
     for (const PresetRate &preset : PresetRates)
@@ -69,29 +52,24 @@ static void OnInitDialog(HWND page)
         SharedSettings.MovieFramerate = CustomRate;
     Check(page, rateButton, TRUE);
 
-    Check(page, IDC_MOVIES_NO_CURSOR, SharedSettings.NoCursor != 0);
-    Check(page, IDC_MOVIES_NO_SYNC, SharedSettings.NoSync != 0);
     char rateText[16];
     if (FormatCustomRate(SharedSettings.MovieFramerateUser, rateText, sizeof rateText) == 0)
         SetDlgItemTextA(page, IDC_MOVIES_CUSTOM_RATE, rateText);
-    Check(page, SharedSettings.MovieHalfSize ? IDC_MOVIES_HALF_SIZE : IDC_MOVIES_FULL_SIZE, TRUE);
-    SetDlgItemTextA(page, IDC_MOVIES_FOLDER, SharedSettings.MovieDirectory);
-    if (SharedSettings.RecordSound) {
-        Check(page, IDC_MOVIES_RECORD_SOUND, TRUE);
-    } else {
+    if (!SharedSettings.RecordSound)
         EnableSoundControls(page, FALSE);
-        Check(page, IDC_MOVIES_RECORD_SOUND, FALSE);
-    }
     /* Initialisation only shows values; the custom box's notification set
      * the rate to the custom one on the way. */
     SharedSettings.MovieFramerate = storedRate;
 }
 
+/* The rules address the page through MoviesPage. While the page is being
+ * created that is still null, so what the custom box reports then reaches no
+ * window. */
 static void ApplyFrameRateRule(void)
 {
     SharedSettings.MovieFramerate = CustomRate;
     for (const PresetRate &preset : PresetRates)
-        if (Checked(preset.id)) {
+        if (Checked(MoviesPage, preset.id)) {
             SharedSettings.MovieFramerate = preset.rate;
             break;
         }
@@ -137,29 +115,9 @@ static void OnCommand(HWND page, int id)
     case IDC_MOVIES_RATE_60:
         ApplyFrameRateRule();
         break;
-    case IDC_MOVIES_SOUND_DETECT:
-    case IDC_MOVIES_SOUND_WINDOWS:
-        SharedSettings.SoundInput = Checked(IDC_MOVIES_SOUND_DETECT) ? 0 : 1;
-        break;
     case IDC_MOVIES_RECORD_SOUND:
-        SharedSettings.RecordSound = Checked(IDC_MOVIES_RECORD_SOUND) ? 1 : 0;
+        /* "Record Sound" is stored already (page_bindings.cpp). */
         EnableSoundControls(page, SharedSettings.RecordSound == 1);
-        break;
-    case IDC_MOVIES_HALF_SIZE:
-    case IDC_MOVIES_FULL_SIZE:
-        SharedSettings.MovieHalfSize = Checked(IDC_MOVIES_HALF_SIZE) ? 1 : 0;
-        break;
-    case IDC_MOVIES_NO_SYNC:
-        SharedSettings.NoSync = Checked(IDC_MOVIES_NO_SYNC) ? 1 : 0;
-        break;
-    case IDC_MOVIES_NO_CURSOR:
-        SharedSettings.NoCursor = Checked(IDC_MOVIES_NO_CURSOR) ? 1 : 0;
-        break;
-    case IDC_MOVIES_CHANGE_FOLDER:
-        ChangeFolder(page, SharedSettings.MovieDirectory, MovieFolderPrompt, IDC_MOVIES_FOLDER);
-        break;
-    case IDC_MOVIES_VIEW_FOLDER:
-        ExploreFolder(page, SharedSettings.MovieDirectory);
         break;
     }
 }

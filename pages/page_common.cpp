@@ -25,16 +25,6 @@ const PageFrame PageFrames[PAGE_COUNT] = {
       IDB_BG_SCREENSHOTS_HD },
 };
 
-/* Frame-rate fields first: the mouse-move select-all goes to 1070, then 1071. */
-const HotkeyFieldEntry HotkeyFields[] = {
-    { PAGE_FPS, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey, &OverlayKeyAssigning, IDC_FPS_OVERLAY_CLEAR },
-    { PAGE_FPS, IDC_FPS_LOG_KEY, &SharedSettings.LogKey, &LogKeyAssigning, IDC_FPS_LOG_CLEAR },
-    { PAGE_MOVIES, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey, &MovieKeyAssigning, IDC_MOVIES_CLEAR },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CAPTURE_KEY, &SharedSettings.CaptureKey, &CaptureKeyAssigning,
-      IDC_SCREENSHOTS_CLEAR },
-};
-const size_t HotkeyFieldCount = sizeof HotkeyFields / sizeof HotkeyFields[0];
-
 struct OwnerDrawnButton {
     PageIndex page;
     int id;
@@ -73,15 +63,16 @@ void InitialisePageFrame(PageIndex index, HWND page)
     SendMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)PageIcon());
     SendMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)PageIcon());
     ApplyPageRegion(page);
-    for (size_t i = 0; i < HotkeyFieldCount; i++)
-        if (HotkeyFields[i].page == index)
-            SubclassHotkeyField(GetDlgItem(page, HotkeyFields[i].fieldId));
+    for (const HotkeyField &field : HotkeyFields)
+        if (HotkeyFieldOnPage(field, index))
+            SubclassHotkeyField(GetDlgItem(page, field.fieldId));
+    ShowPageBindings(index, page);
 }
 
 static BOOL AnyFlagOfPage(PageIndex index)
 {
-    for (size_t i = 0; i < HotkeyFieldCount; i++)
-        if (HotkeyFields[i].page == index && *HotkeyFields[i].flag)
+    for (const HotkeyField &field : HotkeyFields)
+        if (HotkeyFieldOnPage(field, index) && *field.assigning)
             return TRUE;
     return FALSE;
 }
@@ -181,9 +172,8 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
         LaunchShell(page, "open", frame.helpFile, HelpFolder, SW_SHOWMAXIMIZED);
         return TRUE;
     }
-    for (size_t i = 0; i < HotkeyFieldCount; i++) {
-        const HotkeyFieldEntry &field = HotkeyFields[i];
-        if (field.page != index)
+    for (const HotkeyField &field : HotkeyFields) {
+        if (!HotkeyFieldOnPage(field, index))
             continue;
         if (id == field.fieldId) {
             switch (HIWORD(wParam)) {
@@ -195,11 +185,11 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
                 if ((HWND)lParam != control || GetFocus() != control)
                     break;
                 PostMessageA(control, EM_SETSEL, 0, -1);
-                *field.flag = 1;
+                *field.assigning = 1;
                 break;
             }
             case EN_KILLFOCUS:
-                *field.flag = 0;
+                *field.assigning = 0;
                 break;
             }
             return TRUE;
@@ -218,9 +208,9 @@ static void OnSetCursor(PageIndex index, HWND page, LPARAM lParam)
     WORD mouseMessage = HIWORD(lParam);
     if (mouseMessage != WM_MOUSEMOVE && mouseMessage != WM_LBUTTONDOWN)
         return;
-    for (size_t i = 0; i < HotkeyFieldCount; i++)
-        if (HotkeyFields[i].page == index && *HotkeyFields[i].flag)
-            PostMessageA(GetDlgItem(page, HotkeyFields[i].fieldId), EM_SETSEL, 0, -1);
+    for (const HotkeyField &field : HotkeyFields)
+        if (HotkeyFieldOnPage(field, index) && *field.assigning)
+            PostMessageA(GetDlgItem(page, field.fieldId), EM_SETSEL, 0, -1);
 }
 
 BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
@@ -257,7 +247,10 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         }
         return TRUE;
     case WM_COMMAND:
-        return OnCommand(index, page, wParam, lParam);
+        /* A bound control's setting is stored first; the page's own command
+         * then does whatever else the change needs. */
+        StoreCheckBinding(index, page, LOWORD(wParam));
+        return OnCommand(index, page, wParam, lParam) || HandleFolderCommand(index, page, LOWORD(wParam));
     case WM_SETCURSOR:
         OnSetCursor(index, page, lParam);
         return TRUE;

@@ -34,17 +34,8 @@ struct PageFrame {
 
 extern const PageFrame PageFrames[PAGE_COUNT];
 
-/* A hotkey field with its setting, assignment flag and clear button. */
-struct HotkeyFieldEntry {
-    PageIndex page;
-    int fieldId;
-    DWORD *setting;
-    UINT32 *flag;
-    int clearId;
-};
-
-extern const HotkeyFieldEntry HotkeyFields[];
-extern const size_t HotkeyFieldCount;
+/* TRUE when the hotkey field lies on the page of the frame table's row. */
+BOOL HotkeyFieldOnPage(const HotkeyField &field, PageIndex index);
 
 /* The skin, loaded by CreatePageSet and released by DestroyPageSet. */
 void LoadSkin(void);
@@ -64,12 +55,23 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
 INT_PTR SettingsPageProcedure(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
                               void (*onInitDialog)(HWND page), void (*onCommand)(HWND page, int id));
 
-/* Runs the folder browser for a folder setting, then shows the setting
- * (changed or not) in the page's folder line and repaints it. */
-void ChangeFolder(HWND page, char *folder, const char *prompt, int shownId);
-
-/* The common start of every page's WM_INITDIALOG. */
+/* The common start of every page's WM_INITDIALOG: title, icons, outline,
+ * hotkey fields and the bound controls. */
 void InitialisePageFrame(PageIndex index, HWND page);
+
+/* A button's check state, and setting it (pages/page_bindings.cpp). */
+BOOL Checked(HWND page, int id);
+void Check(HWND page, int id, BOOL checked);
+
+/* Shows the page's bound check boxes, radio pairs and folder lines. */
+void ShowPageBindings(PageIndex index, HWND page);
+
+/* Stores the flag bound to a check box or radio pair when id is one of its
+ * buttons; other ids change nothing. */
+void StoreCheckBinding(PageIndex index, HWND page, int id);
+
+/* The change and view buttons of a folder line; TRUE when id was one. */
+BOOL HandleFolderCommand(PageIndex index, HWND page, int id);
 
 /* Makes a hotkey field report its focus changes and show the texts the
  * companion writes (pages/hotkey_field.cpp). */
@@ -87,7 +89,7 @@ void DrawSkinButton(SkinRole role, const DRAWITEMSTRUCT *item);
 
 /* The general page's "Run Zentu when Windows starts" state; never read from
  * the registry, so it starts unchecked. */
-extern UINT32 RunAtStartup;
+extern DWORD RunAtStartup;
 
 /* The command stored as the start-up entry: the main tool's quoted path. */
 int StartupCommand(const char *programFolder, char *command, size_t size);

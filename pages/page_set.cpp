@@ -107,10 +107,8 @@ void CreatePageSet(void)
     RestorePlacement();
     ApplyTopmost();
 
-    ShowHotkey(MoviesPage, IDC_MOVIES_MOVIE_KEY, SharedSettings.MovieKey);
-    ShowHotkey(ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY, SharedSettings.CaptureKey);
-    ShowHotkey(FpsPage, IDC_FPS_OVERLAY_KEY, SharedSettings.OverlayKey);
-    ShowHotkey(FpsPage, IDC_FPS_LOG_KEY, SharedSettings.LogKey);
+    for (const HotkeyField &field : HotkeyFields)
+        ShowHotkey(*field.page, field.fieldId, *field.setting);
 
     ComputeCaptureSize(&CaptureWidth, &CaptureHeight, &CaptureBufferSize);
 }

@@ -20,6 +20,21 @@ extern UINT32 LogKeyAssigning;
 extern UINT32 MovieKeyAssigning;
 extern UINT32 CaptureKeyAssigning;
 
+/* The four hotkey fields: on which page, the control, the setting it shows
+ * and the keyboard hook writes, the assignment flag and the clear button. In
+ * order of precedence: when several flags are set, the first set one takes
+ * the key. The page set fills the fields in this order, and a mouse move
+ * over the frame-rate page selects 1070's text before 1071's. */
+struct HotkeyField {
+    HWND *page;
+    int fieldId;
+    DWORD *setting;
+    UINT32 *assigning;
+    int clearId;
+};
+#define HOTKEY_FIELD_COUNT 4
+extern const HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT];
+
 /* The screen size and capture buffer size handed to the hook library;
  * 1600, 1200 and 7733248 until the page set computes them. */
 extern UINT32 CaptureWidth;

@@ -10,18 +10,6 @@
 
 #include <commctrl.h>
 
-static const char ScreenshotFolderPrompt[] = "Please select the folder to save Zentu screenshots in:";
-
-static BOOL Checked(HWND page, int id)
-{
-    return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-static void Check(HWND page, int id, BOOL checked)
-{
-    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
-
 static void OnInitDialog(HWND page)
 {
     /* The control itself keeps no modifiers: Alt comes only from the
@@ -30,8 +18,6 @@ static void OnInitDialog(HWND page)
     SendMessageA(hotkey, HKM_SETRULES, 0xFF, 0);
     SendMessageA(hotkey, HKM_SETHOTKEY, SharedSettings.CaptureKey, 0);
 
-    Check(page, IDC_SCREENSHOTS_OVERLAY, SharedSettings.FramerateOnScreenshot != 0);
-    Check(page, IDC_SCREENSHOTS_REPEAT, SharedSettings.ScreenshotRepeat != 0);
     /* The box's notification reads the same number back into the setting. */
     SetDlgItemInt(page, IDC_SCREENSHOTS_REPEAT_TIME, SharedSettings.ScreenshotRepeatTime, FALSE);
     switch (SharedSettings.ScreenshotFormat) {
@@ -46,18 +32,11 @@ static void OnInitDialog(HWND page)
         Check(page, IDC_SCREENSHOTS_FORMAT_BMP, TRUE);
         break;
     }
-    SetDlgItemTextA(page, IDC_SCREENSHOTS_FOLDER, SharedSettings.ScreenshotDirectory);
 }
 
 static void OnCommand(HWND page, int id)
 {
     switch (id) {
-    case IDC_SCREENSHOTS_OVERLAY:
-        SharedSettings.FramerateOnScreenshot = Checked(page, id) ? 1 : 0;
-        break;
-    case IDC_SCREENSHOTS_REPEAT:
-        SharedSettings.ScreenshotRepeat = Checked(page, id) ? 1 : 0;
-        break;
     case IDC_SCREENSHOTS_REPEAT_TIME: {
         BOOL converted = FALSE;
         UINT seconds = GetDlgItemInt(page, id, &converted, FALSE);
@@ -70,12 +49,6 @@ static void OnCommand(HWND page, int id)
         SharedSettings.ScreenshotFormat = Checked(page, IDC_SCREENSHOTS_FORMAT_PNG)   ? 2
                                           : Checked(page, IDC_SCREENSHOTS_FORMAT_JPG) ? 1
                                                                                       : 0;
-        break;
-    case IDC_SCREENSHOTS_CHANGE_FOLDER:
-        ChangeFolder(page, SharedSettings.ScreenshotDirectory, ScreenshotFolderPrompt, IDC_SCREENSHOTS_FOLDER);
-        break;
-    case IDC_SCREENSHOTS_VIEW_FOLDER:
-        ExploreFolder(page, SharedSettings.ScreenshotDirectory);
         break;
     }
 }

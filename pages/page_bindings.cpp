@@ -1,0 +1,112 @@
+/*
+ * The pages' plain bindings between controls and settings: check boxes and
+ * two-button choices that store one flag, and the folder lines with their
+ * change and view buttons. A page shows them at initialisation and stores
+ * them on its commands through these tables; what a command does beyond
+ * storing (a SetupCall, the topmost state, the sound controls) stays with
+ * its page.
+ */
+#include "pages/page_frame.h"
+
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+/* A check box, or the first of two radio buttons, standing for a flag. The
+ * flag is 1 when the button is checked, or when it is not for an inverted
+ * binding; a radio pair checks its other button for the other value, and a
+ * command from either button stores the flag. */
+struct CheckBinding {
+    PageIndex page;
+    int id;
+    int otherId;          /* the pair's other radio button, 0 for a check box */
+    DWORD *setting;
+    BOOL inverted;
+};
+
+static const CheckBinding CheckBindings[] = {
+    { PAGE_GENERAL, IDC_GENERAL_START_MINIMISED, 0, &SharedSettings.StartMinimised, FALSE },
+    { PAGE_GENERAL, IDC_GENERAL_ALWAYS_ON_TOP, 0, &SharedSettings.AlwaysOnTop, FALSE },
+    { PAGE_GENERAL, IDC_GENERAL_RUN_AT_STARTUP, 0, &RunAtStartup, FALSE },
+    { PAGE_FPS, IDC_FPS_SECOND_FILE, 0, &SharedSettings.SecondLogging, FALSE },
+    { PAGE_FPS, IDC_FPS_BENCHMARK_STOP, 0, &SharedSettings.BenchmarkStop, FALSE },
+    /* "Sampling Rate" 0 is the overlay updated once a second. */
+    { PAGE_FPS, IDC_FPS_ONCE_A_SECOND, 0, &SharedSettings.SamplingRate, TRUE },
+    { PAGE_MOVIES, IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, &SharedSettings.SoundInput, TRUE },
+    { PAGE_MOVIES, IDC_MOVIES_NO_CURSOR, 0, &SharedSettings.NoCursor, FALSE },
+    { PAGE_MOVIES, IDC_MOVIES_NO_SYNC, 0, &SharedSettings.NoSync, FALSE },
+    { PAGE_MOVIES, IDC_MOVIES_HALF_SIZE, IDC_MOVIES_FULL_SIZE, &SharedSettings.MovieHalfSize, FALSE },
+    { PAGE_MOVIES, IDC_MOVIES_RECORD_SOUND, 0, &SharedSettings.RecordSound, FALSE },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_OVERLAY, 0, &SharedSettings.FramerateOnScreenshot, FALSE },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_REPEAT, 0, &SharedSettings.ScreenshotRepeat, FALSE },
+};
+
+/* A folder setting shown on a page with the buttons that change and open it. */
+struct FolderField {
+    PageIndex page;
+    int shownId;
+    int changeId;
+    int viewId;
+    char *folder;
+    const char *prompt;
+};
+
+static const FolderField FolderFields[] = {
+    { PAGE_MOVIES, IDC_MOVIES_FOLDER, IDC_MOVIES_CHANGE_FOLDER, IDC_MOVIES_VIEW_FOLDER, SharedSettings.MovieDirectory,
+      "Please select the folder to save Zentu movies in:" },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_FOLDER, IDC_SCREENSHOTS_CHANGE_FOLDER, IDC_SCREENSHOTS_VIEW_FOLDER,
+      SharedSettings.ScreenshotDirectory, "Please select the folder to save Zentu screenshots in:" },
+};
+
+BOOL Checked(HWND page, int id)
+{
+    return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Check(HWND page, int id, BOOL checked)
+{
+    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ShowPageBindings(PageIndex index, HWND page)
+{
+    for (const CheckBinding &binding : CheckBindings) {
+        if (binding.page != index)
+            continue;
+        BOOL on = (*binding.setting != 0) != (binding.inverted != FALSE);
+        if (binding.otherId)
+            Check(page, on ? binding.id : binding.otherId, TRUE);
+        else
+            Check(page, binding.id, on);
+    }
+    for (const FolderField &field : FolderFields)
+        if (field.page == index)
+            SetDlgItemTextA(page, field.shownId, field.folder);
+}
+
+void StoreCheckBinding(PageIndex index, HWND page, int id)
+{
+    for (const CheckBinding &binding : CheckBindings)
+        if (binding.page == index && (id == binding.id || (binding.otherId && id == binding.otherId)))
+            *binding.setting = Checked(page, binding.id) != (binding.inverted != FALSE) ? 1 : 0;
+}
+
+BOOL HandleFolderCommand(PageIndex index, HWND page, int id)
+{
+    for (const FolderField &field : FolderFields) {
+        if (field.page != index)
+            continue;
+        if (id == field.changeId) {
+            /* Shown again whether or not the user chose one: the line's
+             * transparent background needs the skin painted behind it. */
+            PickFolder(page, field.folder, field.prompt);
+            SetDlgItemTextA(page, field.shownId, field.folder);
+            RepaintControl(page, field.shownId);
+            return TRUE;
+        }
+        if (id == field.viewId) {
+            ExploreFolder(page, field.folder);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}

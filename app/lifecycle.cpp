@@ -51,7 +51,7 @@ static void ShowVersionBox(void)
     MessageBoxA(NULL, text, "ZENTU64 error", MB_TOPMOST | MB_ICONERROR);
 }
 
-/* Step 8 and 9: the hook library must load and be of our build. */
+/* The hook library must load and be of our build. */
 static int LinkHookLibrary(void)
 {
     if (LoadHookLibrary() != 0) {
@@ -79,7 +79,7 @@ static void ShowDirectXBox(const char *text)
     MessageBoxA(NULL, message, "ZENTU error", MB_TOPMOST | MB_ICONERROR);
 }
 
-/* Step 12: without a usable Direct3D 9 there is nothing to capture. */
+/* Without a usable Direct3D 9 there is nothing to capture. */
 static int RunDirect3D9Probe(void)
 {
     switch (ProbeDirect3D9(GeneralPage)) {
@@ -185,15 +185,17 @@ static void RestrictLibrarySearch(void)
 
 int ZentuMain(HINSTANCE instance, const char *commandLine)
 {
-    /* 1. "/exit" anywhere ends at once: no mutex, no registry. */
+    /* The main tool ends a companion it cannot reach with "/exit": that must
+     * work before anything else, even while another instance runs. */
     if (commandLine && strstr(commandLine, "/exit"))
         return EXIT_NORMAL;
 
     RestrictLibrarySearch();
 
-    /* 2. Single instance. A mutex that exists but may not be opened belongs
-     *    to an instance running elevated: that one runs the hooks already.
-     *    Without a mutex handle for any other reason the companion runs. */
+    /* One set of system-wide hooks per desktop. A mutex that exists but may
+     * not be opened belongs to an instance running elevated: that one runs
+     * the hooks already. Without a mutex for any other reason the companion
+     * runs unprotected rather than not at all. */
     SingleInstanceMutex = CreateMutexA(NULL, FALSE, MutexName);
     DWORD mutexError = GetLastError();
     if (!SingleInstanceMutex && mutexError == ERROR_ACCESS_DENIED)
@@ -204,70 +206,63 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
         return EXIT_ALREADY_RUNNING;
     }
 
-    /* 3. Clock. */
     SetupMsClock();
-
-    /* 4. Folders. */
     FillFolderPaths();
 
-    /* 5. Start defaults, and 6. the one start-up read of "Overlay Corner". */
+    /* The folders come first: the directory settings start as the program
+     * folder. "Overlay Corner" is read once, here only: the pages own it. */
     ApplySettingDefaults();
     ReadOverlayCorner();
 
-    /* 7. The pages load their resources from this instance. */
     ProgramInstance = instance;
 
-    /* 8, 9. Hook library and its version. */
     int linkResult = LinkHookLibrary();
     if (linkResult != EXIT_NORMAL)
         return linkResult;
 
-    /* 10. The pages, hidden. They initialise from the start defaults, and
-     *     the frame-rate page already hands them to the library. */
+    /* The pages initialise from the start defaults, and the frame-rate page
+     * already hands them to the library, before any hook or probe result
+     * exists. The Direct3D 9 probe needs the general page as focus window. */
     CreatePageSet();
-    /* 11. OpenGL probe. Its result does not matter: without OpenGL the two
-     *     offsets simply stay 0. */
+    /* Without OpenGL the two offsets simply stay 0. */
     ProbeOpenGL();
-    /* 12. Direct3D 9 probe, with the hidden general page as focus window
-     *     (without a page the probe makes a hidden window of its own). */
     int direct3dResult = RunDirect3D9Probe();
     if (direct3dResult != EXIT_NORMAL) {
         DestroyPageSet();
         return direct3dResult;
     }
-    /* 13. Display-driver check; an outdated driver only gets a warning. */
+    /* An outdated driver only gets a warning; the kind goes to the library. */
     CheckDisplayDriver();
 
-    /* 14. The library's system-wide hooks, and 15. the first SetupCall that
-     *     carries them and the probe results. */
+    /* The first SetupCall that carries the hook handles and everything the
+     * probes measured. */
     InstallLibraryHooks();
     SetupCall();
 
-    /* 16. The companion's own keyboard hook, watched from the loop. */
     ReadKeyboardHookTimeout();
     InstallKeyboardHook();
 
-    /* 17. A hook that did not install is reported once; nothing retries. */
+    /* Reported once; nothing retries. */
     if (!LibraryCbtHook || !LibraryCallWndProcHook || !KeyboardHook)
         MessageBoxA(NULL, "Hook Error", "Zentu", MB_OK);
 
-    /* 18. */
+    /* The keyboard hook runs on this thread: it must get the processor
+     * ahead of the games whose keys it sees. */
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
 
-    /* 19. The refresh interval counts from here. */
+    /* The refresh interval counts from here: the probes may take a second. */
     LastRefreshTime = UpdateMsClock();
 
-    /* 20. Version texts on the general page. */
     snprintf(VersionText, sizeof VersionText, "%d.%d.%d",
              ZENTU_VERSION_MAJOR, ZENTU_VERSION_MINOR, ZENTU_VERSION_PATCH);
     SetDlgItemTextA(GeneralPage, IDC_GENERAL_VERSION, VersionText);
     SetDlgItemInt(GeneralPage, IDC_GENERAL_BUILD, BuildNumber, FALSE);
 
-    /* 21. First settings refresh. */
+    /* A key without "Running" (the main tool is not there) ends the
+     * companion right here, before the loop. */
     RefreshSettings();
     SetupCall();
 
-    /* 22. */
     RunMainLoop();
     return ShutDown();
 }

@@ -1,4 +1,4 @@
-/* Choosing and repainting folders on the movies and screenshots pages. */
+/* Choosing, showing and opening folders on the pages. */
 #include "pages/pages.h"
 
 #include <objbase.h>
@@ -68,4 +68,27 @@ void RepaintControl(HWND page, int id)
     RECT client = { corners[0].x, corners[0].y, corners[1].x, corners[1].y };
     InvalidateRect(page, &client, TRUE);
     UpdateWindow(page);
+}
+
+int FolderWithBackslash(const char *path, char *dest, size_t size)
+{
+    size_t length = strlen(path);
+    if (length > 260)
+        length = 260;
+    BOOL append = length > 0 && path[length - 1] != '\\';
+    if (length + (append ? 1 : 0) + 1 > size)
+        return 1;
+    memcpy(dest, path, length);
+    if (append)
+        dest[length++] = '\\';
+    dest[length] = '\0';
+    return 0;
+}
+
+void ExploreFolder(HWND owner, const char *path)
+{
+    char folder[264];
+    if (FolderWithBackslash(path, folder, sizeof folder) != 0)
+        return;
+    LaunchShell(owner, "explore", folder, NULL, SW_SHOWNORMAL);
 }

@@ -14,7 +14,7 @@
 #include <windowsx.h>
 
 const PageFrame PageFrames[PAGE_COUNT] = {
-    { &GeneralPage, IDD_GENERAL_PAGE, "ZENTU64 general", IDC_GENERAL_HELP, "HELP_GENERAL.HTM",
+    { &GeneralPage, IDD_GENERAL_PAGE, GENERAL_PAGE_TITLE, IDC_GENERAL_HELP, "HELP_GENERAL.HTM",
       IDC_GENERAL_MINIMISE, IDC_GENERAL_CLOSE, IDB_BG_GENERAL, IDB_BG_GENERAL_HD },
     { &FpsPage, IDD_FPS_PAGE, "ZENTU64 fps", IDC_FPS_HELP, "HELP_FPS.HTM",
       IDC_FPS_MINIMISE, IDC_FPS_CLOSE, IDB_BG_FPS, IDB_BG_FPS_HD },
@@ -135,25 +135,6 @@ static void OnClose(HWND page)
         DestroyWindow(page);
 }
 
-static void SavePlacement(HWND page)
-{
-    WINDOWPLACEMENT placement;
-    placement.length = sizeof placement;
-    GetWindowPlacement(page, &placement);
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
-    DWORD screenWidth = (DWORD)GetSystemMetrics(SM_CXSCREEN);
-    DWORD screenHeight = (DWORD)GetSystemMetrics(SM_CYSCREEN);
-    DWORD dpi = PageDpi;
-    RegSetValueExA(key, "Window", 0, REG_BINARY, (const BYTE *)&placement, sizeof placement);
-    RegSetValueExA(key, "WindowX", 0, REG_DWORD, (const BYTE *)&screenWidth, sizeof screenWidth);
-    RegSetValueExA(key, "WindowY", 0, REG_DWORD, (const BYTE *)&screenHeight, sizeof screenHeight);
-    RegSetValueExA(key, "WindowDPI", 0, REG_DWORD, (const BYTE *)&dpi, sizeof dpi);
-    RegCloseKey(key);
-}
-
 /* WM_COMMAND: caption buttons, help, hotkey fields and their clear buttons.
  * Returns TRUE when the command was one of these. */
 static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
@@ -267,7 +248,7 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
             EndCompanionSession();
         return TRUE;
     case WM_MOVE:
-        SavePlacement(page);
+        SavePagePlacement(page);
         return TRUE;
     }
     return FALSE;

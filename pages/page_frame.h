@@ -55,6 +55,12 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
 INT_PTR SettingsPageProcedure(PageIndex index, HWND page, UINT message, WPARAM wParam, LPARAM lParam,
                               void (*onInitDialog)(HWND page), void (*onCommand)(HWND page, int id));
 
+/* Remembers where a page stands (WM_MOVE), and puts the pages back there
+ * when the stored place is still on the same screen and reachable
+ * (pages/placement.cpp). */
+void SavePagePlacement(HWND page);
+void RestorePagePlacement(void);
+
 /* The common start of every page's WM_INITDIALOG: title, icons, outline,
  * hotkey fields and the bound controls. */
 void InitialisePageFrame(PageIndex index, HWND page);

@@ -1,18 +1,7 @@
-/* Arithmetic of the pages: capture size, outline, design space, tab row. */
+/* Arithmetic of the pages: outline, design space, tab row, placement. */
 #include "pages/pages.h"
 
-#include <string.h>
 
-void ComputeCaptureSize(UINT32 *width, UINT32 *height, UINT32 *bufferSize)
-{
-    if (*width * *height < 1920000u) {
-        if (*width < 1600u)
-            *width = 1600u;
-        if (*height < 1200u)
-            *height = 1200u;
-    }
-    *bufferSize = (*width * *height * 4u + 65535u) & ~0xFFFFu;
-}
 
 void RegionCornerEllipse(INT32 width, INT32 height, INT32 *ellipseWidth, INT32 *ellipseHeight)
 {
@@ -64,19 +53,4 @@ BOOL PlacementFits(const RECT *stored, INT32 pageWidth, INT32 pageHeight, const 
         return FALSE;
     return stored->left >= workArea->left && stored->right <= workArea->right && stored->top >= workArea->top &&
            stored->top + TitleBandHeight(pageHeight) <= workArea->bottom;
-}
-
-int FolderWithBackslash(const char *path, char *dest, size_t size)
-{
-    size_t length = strlen(path);
-    if (length > 260)
-        length = 260;
-    BOOL append = length > 0 && path[length - 1] != '\\';
-    if (length + (append ? 1 : 0) + 1 > size)
-        return 1;
-    memcpy(dest, path, length);
-    if (append)
-        dest[length++] = '\\';
-    dest[length] = '\0';
-    return 0;
 }

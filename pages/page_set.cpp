@@ -31,56 +31,6 @@ static const DLGPROC PageProcedures[PAGE_COUNT] = {
     ScreenshotsPageProc,
 };
 
-static const char PlacementKeyPath[] = "SOFTWARE\\Zentu2";
-
-/* TRUE when the stored rectangle is a page's and its title band lies on a
- * monitor that is still there: a record from a monitor that is gone would
- * put the pages out of reach. */
-static BOOL StoredPlacementReachable(const RECT *stored)
-{
-    RECT band = { stored->left, stored->top, stored->right, stored->top + TitleBandHeight(PageHeight) };
-    HMONITOR monitor = MonitorFromRect(&band, MONITOR_DEFAULTTONULL);
-    MONITORINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    if (!monitor || !GetMonitorInfoA(monitor, &info))
-        return FALSE;
-    return PlacementFits(stored, PageWidth, PageHeight, &info.rcWork);
-}
-
-/* Puts the pages where they last stood, but only on the same screen size
- * and DPI: elsewhere the stored spot may lie off screen. */
-static void RestorePlacement(void)
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, PlacementKeyPath, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        NULL, &key, NULL) != ERROR_SUCCESS)
-        return;
-    WINDOWPLACEMENT placement;
-    DWORD size = sizeof placement;
-    if (RegQueryValueExA(key, "Window", NULL, NULL, (BYTE *)&placement, &size) == ERROR_SUCCESS &&
-        size == sizeof placement) {
-        DWORD screenWidth = 0, screenHeight = 0, dpi = 96;
-        DWORD widthSize = sizeof screenWidth, heightSize = sizeof screenHeight, dpiSize = sizeof dpi;
-        LONG widthRead = RegQueryValueExA(key, "WindowX", NULL, NULL, (BYTE *)&screenWidth, &widthSize);
-        LONG heightRead = RegQueryValueExA(key, "WindowY", NULL, NULL, (BYTE *)&screenHeight, &heightSize);
-        if (RegQueryValueExA(key, "WindowDPI", NULL, NULL, (BYTE *)&dpi, &dpiSize) != ERROR_SUCCESS)
-            dpi = 96;
-        if (widthRead == ERROR_SUCCESS && heightRead == ERROR_SUCCESS && screenWidth == CaptureWidth &&
-            screenHeight == CaptureHeight && dpi == PageDpi &&
-            StoredPlacementReachable(&placement.rcNormalPosition)) {
-            /* flags and showCmd 0: move to the stored normal position and
-             * stay hidden. */
-            placement.length = sizeof placement;
-            placement.flags = 0;
-            placement.showCmd = 0;
-            for (const PageFrame &frame : PageFrames)
-                SetWindowPlacement(*frame.page, &placement);
-        }
-    }
-    RegCloseKey(key);
-}
-
 void CreatePageSet(void)
 {
     /* The hotkey fields' window class comes from the common controls. */
@@ -104,7 +54,7 @@ void CreatePageSet(void)
 
     CaptureWidth = (UINT32)GetSystemMetrics(SM_CXSCREEN);
     CaptureHeight = (UINT32)GetSystemMetrics(SM_CYSCREEN);
-    RestorePlacement();
+    RestorePagePlacement();
     ApplyTopmost();
 
     for (const HotkeyField &field : HotkeyFields)
@@ -157,12 +107,4 @@ void ApplyPageRegion(HWND page)
     SetWindowRgn(page, region, TRUE);
     PageHeight = height;
     PageWidth = width;
-}
-
-void ExploreFolder(HWND owner, const char *path)
-{
-    char folder[264];
-    if (FolderWithBackslash(path, folder, sizeof folder) != 0)
-        return;
-    LaunchShell(owner, "explore", folder, NULL, SW_SHOWNORMAL);
 }

@@ -48,8 +48,10 @@ extern UINT32 PageDpi;
 extern INT32 PageWidth;
 extern INT32 PageHeight;
 
-/* The general page's notification message; lParam carries a mouse message. */
+/* The general page's notification message; lParam carries a mouse message.
+ * Whoever owns the notification icon finds the page by its title. */
 #define WM_PAGE_NOTIFY (WM_USER + 1)
+#define GENERAL_PAGE_TITLE "ZENTU64 general"
 
 void CreatePageSet(void);
 void DestroyPageSet(void);

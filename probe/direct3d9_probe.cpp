@@ -153,24 +153,29 @@ static IDirect3D9 *CreateDirect3D9(DIRECT3D_CREATE9_PROC *create)
     return direct3d;
 }
 
-/* The window the probe device presents to. Without one the runtime takes
- * the focus window, the general page, and Wine then renders that window
- * through OpenGL for good: its controls never paint again. The offsets are
- * the same either way, so the swap chain gets a hidden window of its own. */
-static HWND ProbeDeviceWindow;
+/* The windows of the probe device. The device window is the one it
+ * presents to: without one the runtime takes the focus window, the general
+ * page, and Wine then renders that window through OpenGL for good: its
+ * controls never paint again. The offsets are the same either way, so the
+ * swap chain gets a hidden window of its own. */
+struct ProbeWindows {
+    HWND focus;
+    HWND device;
+};
 
-/* A windowed device in the display's current format for the focus window,
- * with nothing else asked for; NULL when the system cannot make one. */
-static IDirect3DDevice9 *CreateProbeDevice(IDirect3D9 *direct3d, HWND focusWindow, const D3DDISPLAYMODE *mode)
+/* A windowed device in the display's current format, with nothing else
+ * asked for; NULL when the system cannot make one. */
+static IDirect3DDevice9 *CreateProbeDevice(IDirect3D9 *direct3d, const ProbeWindows &windows,
+                                           const D3DDISPLAYMODE *mode)
 {
     D3DPRESENT_PARAMETERS parameters;
     memset(&parameters, 0, sizeof parameters);
-    parameters.hDeviceWindow = ProbeDeviceWindow;
+    parameters.hDeviceWindow = windows.device;
     parameters.BackBufferFormat = mode->Format;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     parameters.Windowed = TRUE;
     IDirect3DDevice9 *device = NULL;
-    HRESULT result = direct3d->CreateDevice(0, D3DDEVTYPE_HAL, focusWindow, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+    HRESULT result = direct3d->CreateDevice(0, D3DDEVTYPE_HAL, windows.focus, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                             &parameters, &device);
     /* A runtime that reports success without a device is treated as one that
      * could not make it. */
@@ -241,11 +246,31 @@ static void ReadAdapterDriver(IDirect3D9 *direct3d)
 }
 
 /*
- * Steps 3 to 10: the retail runtime. *library receives D3D9.DLL once it is
- * loaded and *create its Direct3DCreate9, whatever the result; the caller
- * decides whether the library stays.
+ * What both passes do with their Direct3D object: the display's current
+ * mode, then the throw-away device, which measure() reads before it goes.
+ * DIRECT3D9_PROBE_NO_MODE when the adapter tells no mode. No device is no
+ * error: the device's fields simply stay as they are.
  */
-static int MeasureRetailRuntime(HWND focusWindow, HMODULE *library, DIRECT3D_CREATE9_PROC **create)
+static int MeasurePass(IDirect3D9 *direct3d, const ProbeWindows &windows, HMODULE module,
+                       void (*measure)(IDirect3DDevice9 *device, HMODULE module))
+{
+    D3DDISPLAYMODE mode;
+    if (FAILED(direct3d->GetAdapterDisplayMode(0, &mode)))
+        return DIRECT3D9_PROBE_NO_MODE;
+    IDirect3DDevice9 *device = CreateProbeDevice(direct3d, windows, &mode);
+    if (device) {
+        measure(device, module);
+        device->Release();
+    }
+    return DIRECT3D9_PROBE_DONE;
+}
+
+/*
+ * The retail runtime. *library receives D3D9.DLL once it is loaded and
+ * *create its Direct3DCreate9, whatever the result; the caller decides
+ * whether the library stays.
+ */
+static int MeasureRetailRuntime(const ProbeWindows &windows, HMODULE *library, DIRECT3D_CREATE9_PROC **create)
 {
     char path[FOLDER_BUFFER_SIZE];
     if (SystemLibraryPath(path, sizeof path, SystemFolder, "D3D9.DLL") != 0)
@@ -265,27 +290,25 @@ static int MeasureRetailRuntime(HWND focusWindow, HMODULE *library, DIRECT3D_CRE
     if (!direct3d)
         return DIRECT3D9_PROBE_NO_OBJECT;
 
-    D3DDISPLAYMODE mode;
-    if (FAILED(direct3d->GetAdapterDisplayMode(0, &mode))) {
-        direct3d->Release();
-        return DIRECT3D9_PROBE_NO_MODE;
-    }
-
-    /* No device is no error: the device's fields simply stay as they are. */
-    IDirect3DDevice9 *device = CreateProbeDevice(direct3d, focusWindow, &mode);
-    if (device) {
-        MeasureDevice(device, *library);
-        device->Release();
-    }
-
-    ReadAdapterDriver(direct3d);
+    int result = MeasurePass(direct3d, windows, *library, MeasureDevice);
+    if (result == DIRECT3D9_PROBE_DONE)
+        ReadAdapterDriver(direct3d);
     direct3d->Release();
-    return DIRECT3D9_PROBE_DONE;
+    return result;
 }
 
-/* Steps 13 to 18: Present inside the debug runtime, which the runtime maps
- * behind Direct3DCreate9 now that the setting is on again. */
-static int MeasureDebugRuntime(HWND focusWindow, DIRECT3D_CREATE9_PROC *create)
+/* Present of the device and of its swap chain inside the debug runtime. The
+ * adapter is not asked again and no code bytes are read: the hook library
+ * only needs to know where Present lies in it. */
+static void MeasureDebugDevice(IDirect3DDevice9 *device, HMODULE debugLibrary)
+{
+    MeasureSwapChainPresent(device, debugLibrary, &ApiOffsets.D3D9DebugSwapChainPresentOffset);
+    ApiOffsets.D3D9DebugDevicePresentOffset = MeasuredOffset(InterfaceSlot(device, DEVICE_PRESENT_SLOT), debugLibrary);
+}
+
+/* The debug runtime, which the runtime maps behind Direct3DCreate9 now that
+ * the setting is on again. */
+static int MeasureDebugRuntime(const ProbeWindows &windows, DIRECT3D_CREATE9_PROC *create)
 {
     IDirect3D9 *direct3d = CreateDirect3D9(create);
     if (!direct3d)
@@ -298,21 +321,9 @@ static int MeasureDebugRuntime(HWND focusWindow, DIRECT3D_CREATE9_PROC *create)
         return DIRECT3D9_PROBE_DONE;
     }
 
-    D3DDISPLAYMODE mode;
-    if (FAILED(direct3d->GetAdapterDisplayMode(0, &mode))) {
-        direct3d->Release();
-        return DIRECT3D9_PROBE_NO_MODE;
-    }
-
-    IDirect3DDevice9 *device = CreateProbeDevice(direct3d, focusWindow, &mode);
-    if (device) {
-        MeasureSwapChainPresent(device, debugLibrary, &ApiOffsets.D3D9DebugSwapChainPresentOffset);
-        ApiOffsets.D3D9DebugDevicePresentOffset =
-            MeasuredOffset(InterfaceSlot(device, DEVICE_PRESENT_SLOT), debugLibrary);
-        device->Release();
-    }
+    int result = MeasurePass(direct3d, windows, debugLibrary, MeasureDebugDevice);
     direct3d->Release();
-    return DIRECT3D9_PROBE_DONE;
+    return result;
 }
 
 /*
@@ -335,24 +346,23 @@ int ProbeDirect3D9(HWND focusWindow)
     HWND fallbackWindow = NULL;
     if (!focusWindow)
         focusWindow = fallbackWindow = CreateHiddenProbeWindow();
-    ProbeDeviceWindow = CreateHiddenProbeWindow();
+    const ProbeWindows windows = { focusWindow, CreateHiddenProbeWindow() };
 
     HMODULE library = NULL;
     DIRECT3D_CREATE9_PROC *create = NULL;
-    int result = MeasureRetailRuntime(focusWindow, &library, &create);
+    int result = MeasureRetailRuntime(windows, &library, &create);
     /* The user's setting goes back on whether or not the first pass got
      * through; only then can the debug pass see the debug runtime. */
     if (debugRuntime != 0) {
         SwitchOnDebugRuntime();
         if (result == DIRECT3D9_PROBE_DONE)
-            result = MeasureDebugRuntime(focusWindow, create);
+            result = MeasureDebugRuntime(windows, create);
     }
 
     if (fallbackWindow)
         DestroyWindow(fallbackWindow);
-    if (ProbeDeviceWindow)
-        DestroyWindow(ProbeDeviceWindow);
-    ProbeDeviceWindow = NULL;
+    if (windows.device)
+        DestroyWindow(windows.device);
     if (result == DIRECT3D9_PROBE_DONE)
         Direct3D9Library = library;
     else if (library)

@@ -14,47 +14,49 @@ struct SettingEntry {
     SettingKind kind;
     void *field;
     DWORD startDefault;          /* DWORD settings only */
+    const DWORD *readWhen;       /* read only while this is non-zero; NULL: always */
 };
 
-/* Refresh order of the main tool's values. "Second Logging" follows its gate
- * directly; the refresh relies on that. */
+/* Refresh order of the main tool's values. "Second Logging" is read only
+ * while its gate, read just before it (or left from earlier, when the gate
+ * value is missing), is on. */
 static const SettingEntry SettingsTable[] = {
-    { "Running",                   SETTING_DWORD,     &SharedSettings.Running,                 0 },
-    { "Sampling Rate",             SETTING_DWORD,     &SharedSettings.SamplingRate,            1 },
-    { "Always On Top",             SETTING_DWORD,     &SharedSettings.AlwaysOnTop,             1 },
-    { "Screen Capture",            SETTING_DWORD,     &SharedSettings.ScreenCapture,           0 },
-    { "Manual Logging",            SETTING_DWORD,     &SharedSettings.ManualLogging,           0 },
-    { "Benchmark Stop",            SETTING_DWORD,     &SharedSettings.BenchmarkStop,           0 },
-    { "Benchmark Time",            SETTING_DWORD,     &SharedSettings.BenchmarkTime,           60 },
-    { "Detailed Stats",            SETTING_DWORD,     &SharedSettings.DetailedStats,           0 },
-    { "Benchmark Option ZENTUSEC", SETTING_DWORD,     &SharedSettings.BenchmarkOptionZentusec, 0 },
-    { "Second Logging",            SETTING_DWORD,     &SharedSettings.SecondLogging,           0 },
-    { "Capture Key",               SETTING_DWORD,     &SharedSettings.CaptureKey,              121 },
-    { "Log Key",                   SETTING_DWORD,     &SharedSettings.LogKey,                  122 },
-    { "Overlay Key",               SETTING_DWORD,     &SharedSettings.OverlayKey,              123 },
-    { "Start Minimised",           SETTING_DWORD,     &SharedSettings.StartMinimised,          0 },
-    { "Movie Capture",             SETTING_DWORD,     &SharedSettings.MovieCapture,            0 },
-    { "Movie Key",                 SETTING_DWORD,     &SharedSettings.MovieKey,                120 },
-    { "Manual Build",              SETTING_DWORD,     &SharedSettings.ManualBuild,             0 },
-    { "Movie Framerate",           SETTING_DWORD,     &SharedSettings.MovieFramerate,          30 },
-    { "Movie Framerate User",      SETTING_DWORD,     &SharedSettings.MovieFramerateUser,      0 },
-    { "Movie Half Size",           SETTING_DWORD,     &SharedSettings.MovieHalfSize,           0 },
-    { "Force Buffered Writes",     SETTING_DWORD,     &SharedSettings.ForceBufferedWrites,     0 },
-    { "No Sync",                   SETTING_DWORD,     &SharedSettings.NoSync,                  0 },
-    { "No Cursor",                 SETTING_DWORD,     &SharedSettings.NoCursor,                0 },
-    { "Screenshot Repeat",         SETTING_DWORD,     &SharedSettings.ScreenshotRepeat,        0 },
-    { "Screenshot Repeat Time",    SETTING_DWORD,     &SharedSettings.ScreenshotRepeatTime,    10 },
-    { "Screenshot Format",         SETTING_DWORD,     &SharedSettings.ScreenshotFormat,        0 },
-    { "Max File Size",             SETTING_DWORD,     &SharedSettings.MaxFileSize,             0 },
-    { "Framerate On Screenshot",   SETTING_DWORD,     &SharedSettings.FramerateOnScreenshot,   0 },
-    { "Record Sound",              SETTING_DWORD,     &SharedSettings.RecordSound,             0 },
-    { "Sound Input",               SETTING_DWORD,     &SharedSettings.SoundInput,              0 },
-    { "Screenshot Directory",      SETTING_DIRECTORY, SharedSettings.ScreenshotDirectory,      0 },
-    { "Movie Directory",           SETTING_DIRECTORY, SharedSettings.MovieDirectory,           0 },
+    { "Running",                   SETTING_DWORD,     &SharedSettings.Running,                 0, NULL },
+    { "Sampling Rate",             SETTING_DWORD,     &SharedSettings.SamplingRate,            1, NULL },
+    { "Always On Top",             SETTING_DWORD,     &SharedSettings.AlwaysOnTop,             1, NULL },
+    { "Screen Capture",            SETTING_DWORD,     &SharedSettings.ScreenCapture,           0, NULL },
+    { "Manual Logging",            SETTING_DWORD,     &SharedSettings.ManualLogging,           0, NULL },
+    { "Benchmark Stop",            SETTING_DWORD,     &SharedSettings.BenchmarkStop,           0, NULL },
+    { "Benchmark Time",            SETTING_DWORD,     &SharedSettings.BenchmarkTime,           60, NULL },
+    { "Detailed Stats",            SETTING_DWORD,     &SharedSettings.DetailedStats,           0, NULL },
+    { "Benchmark Option ZENTUSEC", SETTING_DWORD,     &SharedSettings.BenchmarkOptionZentusec, 0, NULL },
+    { "Second Logging",            SETTING_DWORD,     &SharedSettings.SecondLogging,           0, &SharedSettings.BenchmarkOptionZentusec },
+    { "Capture Key",               SETTING_DWORD,     &SharedSettings.CaptureKey,              121, NULL },
+    { "Log Key",                   SETTING_DWORD,     &SharedSettings.LogKey,                  122, NULL },
+    { "Overlay Key",               SETTING_DWORD,     &SharedSettings.OverlayKey,              123, NULL },
+    { "Start Minimised",           SETTING_DWORD,     &SharedSettings.StartMinimised,          0, NULL },
+    { "Movie Capture",             SETTING_DWORD,     &SharedSettings.MovieCapture,            0, NULL },
+    { "Movie Key",                 SETTING_DWORD,     &SharedSettings.MovieKey,                120, NULL },
+    { "Manual Build",              SETTING_DWORD,     &SharedSettings.ManualBuild,             0, NULL },
+    { "Movie Framerate",           SETTING_DWORD,     &SharedSettings.MovieFramerate,          30, NULL },
+    { "Movie Framerate User",      SETTING_DWORD,     &SharedSettings.MovieFramerateUser,      0, NULL },
+    { "Movie Half Size",           SETTING_DWORD,     &SharedSettings.MovieHalfSize,           0, NULL },
+    { "Force Buffered Writes",     SETTING_DWORD,     &SharedSettings.ForceBufferedWrites,     0, NULL },
+    { "No Sync",                   SETTING_DWORD,     &SharedSettings.NoSync,                  0, NULL },
+    { "No Cursor",                 SETTING_DWORD,     &SharedSettings.NoCursor,                0, NULL },
+    { "Screenshot Repeat",         SETTING_DWORD,     &SharedSettings.ScreenshotRepeat,        0, NULL },
+    { "Screenshot Repeat Time",    SETTING_DWORD,     &SharedSettings.ScreenshotRepeatTime,    10, NULL },
+    { "Screenshot Format",         SETTING_DWORD,     &SharedSettings.ScreenshotFormat,        0, NULL },
+    { "Max File Size",             SETTING_DWORD,     &SharedSettings.MaxFileSize,             0, NULL },
+    { "Framerate On Screenshot",   SETTING_DWORD,     &SharedSettings.FramerateOnScreenshot,   0, NULL },
+    { "Record Sound",              SETTING_DWORD,     &SharedSettings.RecordSound,             0, NULL },
+    { "Sound Input",               SETTING_DWORD,     &SharedSettings.SoundInput,              0, NULL },
+    { "Screenshot Directory",      SETTING_DIRECTORY, SharedSettings.ScreenshotDirectory,      0, NULL },
+    { "Movie Directory",           SETTING_DIRECTORY, SharedSettings.MovieDirectory,           0, NULL },
 };
 
 static const SettingEntry OverlayCornerEntry =
-    { "Overlay Corner",            SETTING_DWORD,     &SharedSettings.OverlayCorner,           0 };
+    { "Overlay Corner",            SETTING_DWORD,     &SharedSettings.OverlayCorner,           0, NULL };
 
 /* Opens the settings key for reading; returns NULL unless it already existed
  * (a key the call had to create is empty, so there is nothing to read). */
@@ -114,13 +116,9 @@ void RefreshSettings(void)
     HKEY key = OpenExistingSettingsKey();
     if (!key)
         return;
-    for (const SettingEntry &entry : SettingsTable) {
-        /* "Second Logging" is read only while the gate read just before it
-         * (or left from earlier, when the gate value is missing) is on. */
-        if (entry.field == &SharedSettings.SecondLogging && SharedSettings.BenchmarkOptionZentusec == 0)
-            continue;
-        ReadSetting(key, &entry);
-    }
+    for (const SettingEntry &entry : SettingsTable)
+        if (!entry.readWhen || *entry.readWhen != 0)
+            ReadSetting(key, &entry);
     RegCloseKey(key);
 }
 

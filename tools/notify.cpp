@@ -5,7 +5,7 @@
  * Exit code 0 when the companion's general page took the message, 1 when no
  * companion runs, 2 for a wrong argument.
  */
-#include <windows.h>
+#include "pages/pages.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -22,11 +22,11 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: zentu64-notify [open|menu]\n");
         return 2;
     }
-    HWND generalPage = FindWindowA(NULL, "ZENTU64 general");
+    HWND generalPage = FindWindowA(NULL, GENERAL_PAGE_TITLE);
     if (!generalPage) {
         fprintf(stderr, "zentu64-notify: the companion is not running\n");
         return 1;
     }
     /* Posted: the menu runs a modal loop in the companion. */
-    return PostMessageA(generalPage, WM_USER + 1, 0, mouseMessage) ? 0 : 1;
+    return PostMessageA(generalPage, WM_PAGE_NOTIFY, 0, mouseMessage) ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 # needs beside zentu64.exe.
 function(zentu_add_standin target folder)
   add_library(${target} SHARED standin/standin.cpp)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${ZENTU_GENERATED_DIR})
   target_compile_definitions(${target} PRIVATE ${ARGN})
   target_link_libraries(${target} PRIVATE user32)
   set_target_properties(${target} PROPERTIES
@@ -16,7 +16,8 @@ endfunction()
 
 zentu_add_standin(standin_library normal)
 zentu_add_standin(standin_no_version no_version STANDIN_NO_VERSION)
-zentu_add_standin(standin_wrong_version wrong_version STANDIN_VERSION=5833)
+math(EXPR ZENTU_OTHER_BUILD_NUMBER "${PROJECT_VERSION_TWEAK} - 1")
+zentu_add_standin(standin_wrong_version wrong_version STANDIN_VERSION=${ZENTU_OTHER_BUILD_NUMBER})
 zentu_add_standin(standin_no_hook_procs no_hook_procs STANDIN_NO_HOOK_PROCS)
 zentu_add_standin(standin_no_setup no_setup STANDIN_NO_SETUP)
 

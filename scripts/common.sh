@@ -1,13 +1,22 @@
-# Shared by ./run, ./test and the benchmark: packages, build, Wine and display.
-# Source it from the repository root.
+#!/usr/bin/env bash
+# Shared by ./run, ./test, the benchmarks and scripts/screenshots.sh:
+# packages, build, Wine and display, the main tool's settings, deadlines.
+# Sourced (from any folder) by scripts that run with set -euo pipefail.
 
-ZENTU_ROOT=$(pwd)
+ZENTU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ZENTU_BUILD="${ZENTU_BUILD:-$ZENTU_ROOT/build}"
 ZENTU_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
                 googletest wine wine64 fonts-wine xvfb xauth x11-utils libgl1-mesa-dri
                 python3)
 
 zentu_say() { printf '[zentu] %s\n' "$*" >&2; }
+
+# zentu_fail MESSAGE: says what went wrong and ends the script (its EXIT
+# trap still cleans up).
+zentu_fail() {
+    zentu_say "$*"
+    exit 1
+}
 
 zentu_install_packages() {
     local missing=()
@@ -49,8 +58,8 @@ zentu_start_xvfb() {
         # ./run must reach the script alone, not the display or the server.
         setsid Xvfb ":$display" -screen 0 "${ZENTU_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
         ZENTU_XVFB_PID=$!
-        local tries
-        for tries in $(seq 1 100); do
+        local _
+        for _ in $(seq 1 100); do
             [ -e "/tmp/.X11-unix/X$display" ] && break
             kill -0 "$ZENTU_XVFB_PID" 2>/dev/null || break
             sleep 0.05
@@ -100,4 +109,56 @@ zentu_stop_xvfb() {
         wait "$ZENTU_XVFB_PID" 2>/dev/null || true
         ZENTU_XVFB_PID=
     fi
+}
+
+# The main tool's settings, where the companion reads them (the 32-bit view).
+ZENTU_SETTINGS_KEY='HKLM\SOFTWARE\Wow6432Node\Zentu2'
+
+# zentu_set_setting NAME TYPE VALUE: writes one setting as the main tool
+# would (TYPE as reg.exe spells it: REG_DWORD, REG_SZ).
+zentu_set_setting() {
+    wine reg add "$ZENTU_SETTINGS_KEY" /v "$1" /t "$2" /d "$3" /f </dev/null >/dev/null 2>&1 ||
+        zentu_fail "could not write the setting $1"
+}
+
+# zentu_set_running 1|0: "Running" as the main tool writes it when it starts
+# and when it ends (0 asks the companion to shut down).
+zentu_set_running() { zentu_set_setting Running REG_DWORD "$1"; }
+
+# zentu_poll TRIES COMMAND...: runs COMMAND every 0.2 s until it succeeds, at
+# most TRIES times; fails when it never did.
+zentu_poll() {
+    local tries=$1 _
+    shift
+    for _ in $(seq 1 "$tries"); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# zentu_wait_pid PID SECONDS WHAT: waits for a process this script started
+# to end and returns its exit code. After SECONDS it stops that process and
+# ends the script with a message naming WHAT.
+zentu_wait_pid() {
+    local pid=$1 seconds=$2 what=$3
+    local deadline=$((SECONDS + seconds))
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            kill "$pid" 2>/dev/null || true
+            zentu_fail "$what did not end within $seconds s"
+        fi
+        sleep 0.2
+    done
+    wait "$pid"
+}
+
+# zentu_run_with_deadline SECONDS WHAT COMMAND...: runs COMMAND with no input
+# and without its standard error (Wine's own chatter), its output where the
+# script's goes, and returns its exit code; past SECONDS, as zentu_wait_pid.
+zentu_run_with_deadline() {
+    local seconds=$1 what=$2
+    shift 2
+    "$@" </dev/null 2>/dev/null &
+    zentu_wait_pid "$!" "$seconds" "$what"
 }

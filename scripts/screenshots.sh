@@ -18,31 +18,23 @@ x86_64-w64-mingw32-g++-posix -O1 -static -o "$ZENTU_BUILD/show-page.exe" scripts
 
 companion_pid=
 cleanup() {
-    [ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null || true
+    if [ -n "$companion_pid" ]; then kill "$companion_pid" 2>/dev/null || true; fi
     zentu_stop_wine
     zentu_stop_xvfb
 }
 trap cleanup EXIT
 ZENTU_SCREEN=1024x768x24 zentu_start_xvfb
 
-settings_key='HKLM\SOFTWARE\Wow6432Node\Zentu2'
+# reg ARGUMENTS...: reg.exe in the prefix, quietly.
 reg() { wine reg "$@" </dev/null >/dev/null 2>&1; }
 
-# The X window of a Wine top-level window, by its title.
+# x_window TITLE: the X window of a Wine top-level window.
 x_window() {
     xwininfo -root -tree | awk -v title="\"$1\"" 'index($0, title) { print $1; exit }'
 }
 
-wait_for() {  # tries command...: polls up to tries x 0.2 s
-    local tries=$1; shift
-    for _ in $(seq 1 "$tries"); do
-        "$@" && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
-shoot() {  # dpi folder
+# shoot DPI FOLDER: the four pages at that screen DPI into FOLDER.
+shoot() {
     local dpi=$1 folder=$2
     mkdir -p "$folder"
     zentu_start_wine
@@ -58,10 +50,10 @@ shoot() {  # dpi folder
     cp "$ZENTU_BUILD/zentu64.exe" "$ZENTU_BUILD/zentu64.dll" "$program_folder/"
     cp -r "$ZENTU_BUILD/help" "$program_folder/"
 
-    reg add "$settings_key" /v Running /t REG_DWORD /d 1 /f
+    zentu_set_running 1
     setsid wine "$program_folder/zentu64.exe" </dev/null >/dev/null 2>&1 &
     companion_pid=$!
-    wait_for 100 wine "$ZENTU_BUILD/zentu64-notify.exe" open </dev/null >/dev/null 2>&1
+    zentu_poll 100 wine "$ZENTU_BUILD/zentu64-notify.exe" open </dev/null >/dev/null 2>&1
 
     local page title window
     for page in general fps movies screenshots; do
@@ -76,7 +68,7 @@ shoot() {  # dpi folder
         zentu_say "$folder/page-$page.png: $(identify -format '%wx%h' "$folder/page-$page.png")"
     done
 
-    reg add "$settings_key" /v Running /t REG_DWORD /d 0 /f
+    zentu_set_running 0
     wait "$companion_pid" || true
     companion_pid=
     zentu_stop_wine

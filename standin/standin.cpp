@@ -25,14 +25,16 @@
  * Build variants (compile definitions): STANDIN_NO_VERSION,
  * STANDIN_VERSION=<n>, STANDIN_NO_HOOK_PROCS, STANDIN_NO_SETUP.
  */
+#include "resources/version.h"
 #include "settings/hook_library_abi.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
+/* The number the companion was built to accept, unless a variant says other. */
 #ifndef STANDIN_VERSION
-#define STANDIN_VERSION 5834
+#define STANDIN_VERSION ZENTU_BUILD_NUMBER
 #endif
 
 #define EXPORT extern "C" __declspec(dllexport)

@@ -21,9 +21,11 @@ check() {  # name expected actual
 
 expected=$(cat "$here/decode_calls_expected.txt")
 check "decoded record" "$expected" "$(awk -f "$decode" "$here/decode_calls_sample.log")"
-# ./run reads the record through a pipe, with mawk told to read by lines.
+# ./run reads the record through a pipe, with mawk told to read by lines:
+# the cat is what makes it a pipe.
 awk_live=(awk)
 awk -W version 2>&1 | grep -q mawk && awk_live=(awk -W interactive)
+# shellcheck disable=SC2002
 check "decoded record through a pipe" "$expected" \
     "$(cat "$here/decode_calls_sample.log" | "${awk_live[@]}" -f "$decode")"
 

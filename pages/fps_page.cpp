@@ -23,17 +23,6 @@ static const int CornerButtons[] = {
     IDC_FPS_CORNER_DISABLED,
 };
 
-struct StatisticsBox {
-    int id;
-    DWORD bit;
-};
-
-static const StatisticsBox StatisticsBoxes[] = {
-    { IDC_FPS_STATS_FPS, 1 },
-    { IDC_FPS_STATS_MINMAXAVG, 2 },
-    { IDC_FPS_STATS_FRAMETIMES, 4 },
-};
-
 static void RefreshCorner(void)
 {
     for (int id : CornerButtons)
@@ -52,8 +41,6 @@ static void RefreshCorner(void)
 
 static void OnInitDialog(HWND page)
 {
-    for (const StatisticsBox &box : StatisticsBoxes)
-        Check(page, box.id, (SharedSettings.DetailedStats & box.bit) != 0);
     /* Setting the text makes the field report a change, and its command
      * stores what it reads through FpsPage, which is not set yet: keep the
      * value across. */
@@ -98,17 +85,6 @@ static void OnCommand(HWND page, int id)
         break;
     case IDC_FPS_BENCHMARK_TIME:
         SharedSettings.BenchmarkTime = GetDlgItemInt(FpsPage, IDC_FPS_BENCHMARK_TIME, NULL, FALSE);
-        break;
-    case IDC_FPS_STATS_FPS:
-    case IDC_FPS_STATS_MINMAXAVG:
-    case IDC_FPS_STATS_FRAMETIMES:
-        for (const StatisticsBox &box : StatisticsBoxes)
-            if (box.id == id) {
-                if (Checked(FpsPage, id))
-                    SharedSettings.DetailedStats |= box.bit;
-                else
-                    SharedSettings.DetailedStats &= ~box.bit;
-            }
         break;
     }
 }

@@ -8,10 +8,10 @@
  */
 #include "pages/page_frame.h"
 
-#include <commctrl.h>
-
 #include "resources/resource.h"
 #include "settings/settings.h"
+
+#include <commctrl.h>
 
 const HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT] = {
     { &MoviesPage, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey, &MovieKeyAssigning, IDC_MOVIES_CLEAR },
@@ -20,13 +20,6 @@ const HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT] = {
     { &FpsPage, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey, &OverlayKeyAssigning, IDC_FPS_OVERLAY_CLEAR },
     { &FpsPage, IDC_FPS_LOG_KEY, &SharedSettings.LogKey, &LogKeyAssigning, IDC_FPS_LOG_CLEAR },
 };
-
-BOOL HotkeyFieldOnPage(const HotkeyField &field, PageIndex index)
-{
-    /* The page handle is only recorded once the page's creation returns, so
-     * the page is known by its place in the frame table. */
-    return field.page == PageFrames[index].page;
-}
 
 static const char SelectAllProperty[] = "ZentuSelectAll";
 static const UINT_PTR SubclassId = 1;

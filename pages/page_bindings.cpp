@@ -1,46 +1,45 @@
 /*
- * The pages' plain bindings between controls and settings: check boxes and
- * two-button choices that store one flag, and the folder lines with their
- * change and view buttons. A page shows them at initialisation and stores
- * them on its commands through these tables; what a command does beyond
- * storing (a SetupCall, the topmost state, the sound controls) stays with
- * its page.
+ * Controls bound to a setting: check boxes and radio pairs that store one
+ * flag, and the folder lines with their change and view buttons. What a
+ * command does beyond storing stays with its page.
  */
 #include "pages/page_frame.h"
 
 #include "resources/resource.h"
 #include "settings/settings.h"
 
-/* A check box, or the first of two radio buttons, standing for a flag. The
- * flag is 1 when the button is checked, or when it is not for an inverted
- * binding; a radio pair checks its other button for the other value, and a
- * command from either button stores the flag. */
+/* A check box, or the first of a radio pair, standing for a flag: 1 when
+ * the button is checked (unchecked when inverted), or for one bit of a bit
+ * set. */
 struct CheckBinding {
     PageIndex page;
     int id;
     int otherId;          /* the pair's other radio button, 0 for a check box */
     DWORD *setting;
     BOOL inverted;
+    DWORD bit;            /* 0: the whole setting is the flag */
 };
 
 static const CheckBinding CheckBindings[] = {
-    { PAGE_GENERAL, IDC_GENERAL_START_MINIMISED, 0, &SharedSettings.StartMinimised, FALSE },
-    { PAGE_GENERAL, IDC_GENERAL_ALWAYS_ON_TOP, 0, &SharedSettings.AlwaysOnTop, FALSE },
-    { PAGE_GENERAL, IDC_GENERAL_RUN_AT_STARTUP, 0, &RunAtStartup, FALSE },
-    { PAGE_FPS, IDC_FPS_SECOND_FILE, 0, &SharedSettings.SecondLogging, FALSE },
-    { PAGE_FPS, IDC_FPS_BENCHMARK_STOP, 0, &SharedSettings.BenchmarkStop, FALSE },
+    { PAGE_GENERAL, IDC_GENERAL_START_MINIMISED, 0, &SharedSettings.StartMinimised, FALSE, 0 },
+    { PAGE_GENERAL, IDC_GENERAL_ALWAYS_ON_TOP, 0, &SharedSettings.AlwaysOnTop, FALSE, 0 },
+    { PAGE_GENERAL, IDC_GENERAL_RUN_AT_STARTUP, 0, &RunAtStartup, FALSE, 0 },
+    { PAGE_FPS, IDC_FPS_SECOND_FILE, 0, &SharedSettings.SecondLogging, FALSE, 0 },
+    { PAGE_FPS, IDC_FPS_BENCHMARK_STOP, 0, &SharedSettings.BenchmarkStop, FALSE, 0 },
     /* "Sampling Rate" 0 is the overlay updated once a second. */
-    { PAGE_FPS, IDC_FPS_ONCE_A_SECOND, 0, &SharedSettings.SamplingRate, TRUE },
-    { PAGE_MOVIES, IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, &SharedSettings.SoundInput, TRUE },
-    { PAGE_MOVIES, IDC_MOVIES_NO_CURSOR, 0, &SharedSettings.NoCursor, FALSE },
-    { PAGE_MOVIES, IDC_MOVIES_NO_SYNC, 0, &SharedSettings.NoSync, FALSE },
-    { PAGE_MOVIES, IDC_MOVIES_HALF_SIZE, IDC_MOVIES_FULL_SIZE, &SharedSettings.MovieHalfSize, FALSE },
-    { PAGE_MOVIES, IDC_MOVIES_RECORD_SOUND, 0, &SharedSettings.RecordSound, FALSE },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_OVERLAY, 0, &SharedSettings.FramerateOnScreenshot, FALSE },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_REPEAT, 0, &SharedSettings.ScreenshotRepeat, FALSE },
+    { PAGE_FPS, IDC_FPS_ONCE_A_SECOND, 0, &SharedSettings.SamplingRate, TRUE, 0 },
+    { PAGE_FPS, IDC_FPS_STATS_FPS, 0, &SharedSettings.DetailedStats, FALSE, 1 },
+    { PAGE_FPS, IDC_FPS_STATS_MINMAXAVG, 0, &SharedSettings.DetailedStats, FALSE, 2 },
+    { PAGE_FPS, IDC_FPS_STATS_FRAMETIMES, 0, &SharedSettings.DetailedStats, FALSE, 4 },
+    { PAGE_MOVIES, IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, &SharedSettings.SoundInput, TRUE, 0 },
+    { PAGE_MOVIES, IDC_MOVIES_NO_CURSOR, 0, &SharedSettings.NoCursor, FALSE, 0 },
+    { PAGE_MOVIES, IDC_MOVIES_NO_SYNC, 0, &SharedSettings.NoSync, FALSE, 0 },
+    { PAGE_MOVIES, IDC_MOVIES_HALF_SIZE, IDC_MOVIES_FULL_SIZE, &SharedSettings.MovieHalfSize, FALSE, 0 },
+    { PAGE_MOVIES, IDC_MOVIES_RECORD_SOUND, 0, &SharedSettings.RecordSound, FALSE, 0 },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_OVERLAY, 0, &SharedSettings.FramerateOnScreenshot, FALSE, 0 },
+    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_REPEAT, 0, &SharedSettings.ScreenshotRepeat, FALSE, 0 },
 };
 
-/* A folder setting shown on a page with the buttons that change and open it. */
 struct FolderField {
     PageIndex page;
     int shownId;
@@ -72,7 +71,8 @@ void ShowPageBindings(PageIndex index, HWND page)
     for (const CheckBinding &binding : CheckBindings) {
         if (binding.page != index)
             continue;
-        BOOL on = (*binding.setting != 0) != (binding.inverted != FALSE);
+        DWORD value = binding.bit ? *binding.setting & binding.bit : *binding.setting;
+        BOOL on = (value != 0) != (binding.inverted != FALSE);
         if (binding.otherId)
             Check(page, on ? binding.id : binding.otherId, TRUE);
         else
@@ -85,9 +85,23 @@ void ShowPageBindings(PageIndex index, HWND page)
 
 void StoreCheckBinding(PageIndex index, HWND page, int id)
 {
-    for (const CheckBinding &binding : CheckBindings)
-        if (binding.page == index && (id == binding.id || (binding.otherId && id == binding.otherId)))
-            *binding.setting = Checked(page, binding.id) != (binding.inverted != FALSE) ? 1 : 0;
+    for (const CheckBinding &binding : CheckBindings) {
+        if (binding.page != index || (id != binding.id && (!binding.otherId || id != binding.otherId)))
+            continue;
+        BOOL on = Checked(page, binding.id) != (binding.inverted != FALSE);
+        if (binding.bit)
+            *binding.setting = on ? *binding.setting | binding.bit : *binding.setting & ~binding.bit;
+        else
+            *binding.setting = on ? 1 : 0;
+    }
+}
+
+SkinRole FolderButtonRole(PageIndex index, int id)
+{
+    for (const FolderField &field : FolderFields)
+        if (field.page == index && (id == field.changeId || id == field.viewId))
+            return id == field.changeId ? ROLE_CHANGE_FOLDER : ROLE_VIEW_FOLDER;
+    return ROLE_COUNT;
 }
 
 BOOL HandleFolderCommand(PageIndex index, HWND page, int id)

@@ -25,35 +25,6 @@ const PageFrame PageFrames[PAGE_COUNT] = {
       IDB_BG_SCREENSHOTS_HD },
 };
 
-struct OwnerDrawnButton {
-    PageIndex page;
-    int id;
-    SkinRole role;
-};
-
-static const OwnerDrawnButton OwnerDrawnButtons[] = {
-    { PAGE_GENERAL, IDC_GENERAL_HELP, ROLE_HELP },
-    { PAGE_GENERAL, IDC_GENERAL_MINIMISE, ROLE_MINIMISE },
-    { PAGE_GENERAL, IDC_GENERAL_CLOSE, ROLE_CLOSE },
-    { PAGE_FPS, IDC_FPS_HELP, ROLE_HELP },
-    { PAGE_FPS, IDC_FPS_MINIMISE, ROLE_MINIMISE },
-    { PAGE_FPS, IDC_FPS_CLOSE, ROLE_CLOSE },
-    { PAGE_FPS, IDC_FPS_OVERLAY_CLEAR, ROLE_CLEAR_HOTKEY },
-    { PAGE_FPS, IDC_FPS_LOG_CLEAR, ROLE_CLEAR_HOTKEY },
-    { PAGE_MOVIES, IDC_MOVIES_HELP, ROLE_HELP },
-    { PAGE_MOVIES, IDC_MOVIES_MINIMISE, ROLE_MINIMISE },
-    { PAGE_MOVIES, IDC_MOVIES_CLOSE, ROLE_CLOSE },
-    { PAGE_MOVIES, IDC_MOVIES_CLEAR, ROLE_CLEAR_HOTKEY },
-    { PAGE_MOVIES, IDC_MOVIES_CHANGE_FOLDER, ROLE_CHANGE_FOLDER },
-    { PAGE_MOVIES, IDC_MOVIES_VIEW_FOLDER, ROLE_VIEW_FOLDER },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_HELP, ROLE_HELP },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_MINIMISE, ROLE_MINIMISE },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CLOSE, ROLE_CLOSE },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CLEAR, ROLE_CLEAR_HOTKEY },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_CHANGE_FOLDER, ROLE_CHANGE_FOLDER },
-    { PAGE_SCREENSHOTS, IDC_SCREENSHOTS_VIEW_FOLDER, ROLE_VIEW_FOLDER },
-};
-
 static const char ExitPromptText[] =
     "Exiting Zentu will stop the counter being shown in your games.  Are you sure you want to unload Zentu?";
 
@@ -85,13 +56,27 @@ static void OnPaint(PageIndex index, HWND page)
     EndPaint(page, &paint);
 }
 
+/* The skin of an owner-drawn button, from the tables that give it its role. */
+static SkinRole SkinRoleOf(PageIndex index, int id)
+{
+    const PageFrame &frame = PageFrames[index];
+    if (id == frame.helpId)
+        return ROLE_HELP;
+    if (id == frame.minimiseId)
+        return ROLE_MINIMISE;
+    if (id == frame.closeId)
+        return ROLE_CLOSE;
+    for (const HotkeyField &field : HotkeyFields)
+        if (HotkeyFieldOnPage(field, index) && id == field.clearId)
+            return ROLE_CLEAR_HOTKEY;
+    return FolderButtonRole(index, id);
+}
+
 static BOOL OnDrawItem(PageIndex index, const DRAWITEMSTRUCT *item)
 {
-    for (const OwnerDrawnButton &button : OwnerDrawnButtons)
-        if (button.page == index && button.id == (int)item->CtlID) {
-            DrawSkinButton(button.role, item);
-            break;
-        }
+    SkinRole role = SkinRoleOf(index, (int)item->CtlID);
+    if (role != ROLE_COUNT)
+        DrawSkinButton(role, item);
     return TRUE;
 }
 

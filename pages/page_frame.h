@@ -34,8 +34,12 @@ struct PageFrame {
 
 extern const PageFrame PageFrames[PAGE_COUNT];
 
-/* TRUE when the hotkey field lies on the page of the frame table's row. */
-BOOL HotkeyFieldOnPage(const HotkeyField &field, PageIndex index);
+/* TRUE when the hotkey field lies on the page of the frame table's row: the
+ * page handle is only recorded once the page's creation returns. */
+inline BOOL HotkeyFieldOnPage(const HotkeyField &field, PageIndex index)
+{
+    return field.page == PageFrames[index].page;
+}
 
 /* The skin, loaded by CreatePageSet and released by DestroyPageSet. */
 void LoadSkin(void);
@@ -75,6 +79,10 @@ void ShowPageBindings(PageIndex index, HWND page);
 /* Stores the flag bound to a check box or radio pair when id is one of its
  * buttons; other ids change nothing. */
 void StoreCheckBinding(PageIndex index, HWND page, int id);
+
+/* The skin role of a folder line's change or view button; ROLE_COUNT for
+ * any other id. */
+SkinRole FolderButtonRole(PageIndex index, int id);
 
 /* The change and view buttons of a folder line; TRUE when id was one. */
 BOOL HandleFolderCommand(PageIndex index, HWND page, int id);

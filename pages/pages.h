@@ -20,11 +20,8 @@ extern UINT32 LogKeyAssigning;
 extern UINT32 MovieKeyAssigning;
 extern UINT32 CaptureKeyAssigning;
 
-/* The four hotkey fields: on which page, the control, the setting it shows
- * and the keyboard hook writes, the assignment flag and the clear button. In
- * order of precedence: when several flags are set, the first set one takes
- * the key. The page set fills the fields in this order, and a mouse move
- * over the frame-rate page selects 1070's text before 1071's. */
+/* The hotkey fields in order of precedence (when several flags are set, the
+ * first takes the key): page, control, setting, flag and clear button. */
 struct HotkeyField {
     HWND *page;
     int fieldId;

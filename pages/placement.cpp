@@ -1,8 +1,5 @@
-/*
- * Where the pages stand: every move of a page is remembered in the
- * companion's own key (the 64-bit "SOFTWARE\Zentu2", not the main tool's
- * settings key), and the page set puts the pages back there at start-up.
- */
+/* Every move of a page is remembered, and the page set puts the pages back
+ * there at start-up. */
 #include "pages/page_frame.h"
 
 #include <string.h>

@@ -153,11 +153,9 @@ static IDirect3D9 *CreateDirect3D9(DIRECT3D_CREATE9_PROC *create)
     return direct3d;
 }
 
-/* The windows of the probe device. The device window is the one it
- * presents to: without one the runtime takes the focus window, the general
- * page, and Wine then renders that window through OpenGL for good: its
- * controls never paint again. The offsets are the same either way, so the
- * swap chain gets a hidden window of its own. */
+/* Without a device window of its own the runtime presents to the focus
+ * window, the general page, which Wine then renders through OpenGL for good:
+ * its controls never paint again. The offsets are the same either way. */
 struct ProbeWindows {
     HWND focus;
     HWND device;

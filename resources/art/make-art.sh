@@ -15,7 +15,6 @@ ART_DIR=$(cd "$(dirname "$0")" && pwd)
 OUT_DIR=$(cd "$ART_DIR/.." && pwd)
 SOURCE_ROOT=$(cd "$ART_DIR/../.." && pwd)
 
-# fail MESSAGE: says what is missing and ends the script.
 fail() {
     printf 'make-art.sh: %s\n' "$*" >&2
     exit 1
@@ -51,36 +50,17 @@ WELL='#FFFFFF'        # plain area under transparent value texts
 WELL_LINE='#AAB7C9'
 OUTLINE='#45587B'     # border along the rounded page outline
 
-# Tab row of the design space (Y 39..59): the label of each tab, in the
-# order of the table Tabs in pages/page_geometry.cpp, whose inclusive X
-# ranges the page's hit-testing uses and the drawing reads from there.
-# The frame-rate tab is only 46 pixels wide, too narrow for "Frame rate"
-# at a readable size, so it reads "FPS"; the title band names the page.
+# Tab row of the design space (Y 39..59): labels in the order of the table
+# Tabs in pages/page_geometry.cpp, whose inclusive X ranges the pages'
+# hit-testing uses and the drawing reads from there. The frame-rate tab is
+# too narrow for "Frame rate" at a readable size, so it reads "FPS".
 TAB_NAMES=("General" "FPS" "Movies" "Screenshots")
 TAB_GEOMETRY="$SOURCE_ROOT/pages/page_geometry.cpp"
-
-# tab_ranges: "left right" of each row of the table Tabs, one a line.
-tab_ranges() {
-    awk '
-        /^static const TabRange Tabs\[\] = \{/ { in_table = 1; next }
-        in_table && /^\};/ { exit }
-        in_table && match($0, /\{ *[0-9]+ *, *[0-9]+ *\}/) {
-            range = substr($0, RSTART + 1, RLENGTH - 2)
-            gsub(/ /, "", range)
-            split(range, bounds, ",")
-            print bounds[1], bounds[2]
-        }' "$TAB_GEOMETRY"
-}
-
-TAB_X0=()
-TAB_X1=()
-[ -r "$TAB_GEOMETRY" ] || fail "cannot read $TAB_GEOMETRY"
-while read -r left right; do
-    TAB_X0+=("$left")
-    TAB_X1+=("$right")
-done < <(tab_ranges)
-[ "${#TAB_X0[@]}" -eq "${#TAB_NAMES[@]}" ] ||
-    fail "found ${#TAB_X0[@]} tab ranges in the table Tabs of $TAB_GEOMETRY, expected ${#TAB_NAMES[@]}"
+TAB_RANGES=$(awk '/^static const TabRange Tabs\[\] = \{/, /^\};/' "$TAB_GEOMETRY" | grep -o '{ *[0-9]* *, *[0-9]* *}' |
+    tr -d '{} ') || fail "cannot read the table Tabs in $TAB_GEOMETRY"
+read -r -a TAB_X0 <<<"$(cut -d, -f1 <<<"$TAB_RANGES" | xargs)"
+read -r -a TAB_X1 <<<"$(cut -d, -f2 <<<"$TAB_RANGES" | xargs)"
+[ "${#TAB_X0[@]}" -eq "${#TAB_NAMES[@]}" ] || fail "expected ${#TAB_NAMES[@]} rows in the table Tabs of $TAB_GEOMETRY"
 
 MVG=""
 S=1
@@ -286,11 +266,8 @@ render() {
         -alpha off -type TrueColor BMP3:"$1"
 }
 
-# each_set WIDTH HEIGHT FUNCTION ARGUMENTS...: calls FUNCTION ARGUMENTS once
-# for the normal set and once for the high-DPI set, with S (the scale),
-# SUFFIX ("" or "_hd"), W x H (the bitmap: WIDTH x HEIGHT, times 1.25 and
-# rounded for the high-DPI set) and LAST_X, LAST_Y (the design coordinates
-# of its last column and row) set.
+# each_set WIDTH HEIGHT FUNCTION ARGUMENTS...: FUNCTION for the normal and
+# the high-DPI set, with S, SUFFIX, W x H and LAST_X, LAST_Y set for each.
 each_set() {
     local width=$1 height=$2 fn=$3
     shift 3

@@ -21,6 +21,14 @@ int CopyChosenFolder(char *destination, const char *path)
     return 0;
 }
 
+int AcceptChosenFolder(HWND owner, char *destination, const char *path)
+{
+    if (CopyChosenFolder(destination, path) == 0)
+        return 1;
+    MessageBoxA(owner, FolderTooLongText, "Zentu", MB_OK | MB_ICONWARNING);
+    return 0;
+}
+
 int PickFolder(HWND owner, char *destination, const char *prompt)
 {
     IMalloc *allocator = NULL;
@@ -44,12 +52,8 @@ int PickFolder(HWND owner, char *destination, const char *prompt)
     int chosen = 0;
     LPITEMIDLIST items = SHBrowseForFolderA(&browse);
     if (items) {
-        if (SHGetPathFromIDListA(items, path)) {
-            if (CopyChosenFolder(destination, path) == 0)
-                chosen = 1;
-            else
-                MessageBoxA(owner, FolderTooLongText, "Zentu", MB_OK | MB_ICONWARNING);
-        }
+        if (SHGetPathFromIDListA(items, path))
+            chosen = AcceptChosenFolder(owner, destination, path);
         allocator->Free(items);
     }
     allocator->Release();

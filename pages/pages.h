@@ -122,5 +122,9 @@ int PickFolder(HWND owner, char *destination, const char *prompt);
  * characters, which is refused (destination untouched). */
 int CopyChosenFolder(char *destination, const char *path);
 
+/* CopyChosenFolder, telling the user with a box owned by owner when the path
+ * is refused. 1 when the folder was taken. */
+int AcceptChosenFolder(HWND owner, char *destination, const char *path);
+
 /* Repaints the skin behind one control of a page, at once. */
 void RepaintControl(HWND page, int id);

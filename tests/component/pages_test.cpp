@@ -5,10 +5,12 @@
 #include "settings/settings.h"
 
 #include "support/registry.h"
+#include "support/windows.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 static void PumpMessages(DWORD milliseconds)
 {
@@ -136,6 +138,37 @@ TEST_F(PageSet, AFocusCommandFromOutsideStartsNoAssignment)
         PumpMessages(100);
         EXPECT_EQ(0u, OverlayKeyAssigning);
     }
+}
+
+/* A chosen folder too long for the setting is refused, not cut to another
+ * folder: the page says so in a box of its own and the setting stays. */
+TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
+{
+    char folder[DIRECTORY_BUFFER_SIZE];
+    strcpy(folder, "C:\\Shots");
+    MessageBoxContent shown;
+    std::thread answer([&] {
+        HWND box = NULL;
+        for (int tries = 0; tries < 500 && !box; tries++) {
+            Sleep(10);
+            EnumThreadWindows(GetWindowThreadProcessId(ScreenshotsPage, NULL), [](HWND window, LPARAM found) -> BOOL {
+                if (GetWindow(window, GW_OWNER) != ScreenshotsPage)
+                    return TRUE;
+                *(HWND *)found = window;
+                return FALSE;
+            }, (LPARAM)&box);
+        }
+        if (!box)
+            return;
+        shown = ReadMessageBox(box);
+        PressMessageBoxButton(box, "OK");
+    });
+    std::string chosen = "C:\\" + std::string(253, 'f');    /* 256 characters */
+    EXPECT_EQ(0, AcceptChosenFolder(ScreenshotsPage, folder, chosen.c_str()));
+    answer.join();
+    EXPECT_STREQ("C:\\Shots", folder);
+    EXPECT_EQ("The folder path is too long: at most 255 characters.", shown.text);
+    EXPECT_TRUE(shown.owned);
 }
 
 TEST_F(PageSet, ClearButtonsStoreZeroAndShowNone)

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 
+#include "support/input.h"
 #include "support/registry.h"
 #include "support/windows.h"
 
@@ -11,19 +12,6 @@
 
 #include <string>
 #include <thread>
-
-static void PumpMessages(DWORD milliseconds)
-{
-    ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount64() < end);
-}
 
 static std::string Text(HWND window)
 {
@@ -56,12 +44,12 @@ protected:
         ApplySettingDefaults();
         CreatePageSet();
         ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
-        PumpMessages(50);
+        PumpFor(50);
     }
     void TearDown() override
     {
         DestroyPageSet();
-        PumpMessages(50);
+        PumpFor(50);
         MSG msg;
         while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
@@ -94,11 +82,11 @@ TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
     HWND other = GetDlgItem(FpsPage, IDC_FPS_LOG_KEY);
     ShowWindow(FpsPage, SW_SHOW);
     SetForegroundWindow(FpsPage);
-    PumpMessages(300);
+    PumpFor(300);
     EXPECT_EQ("F12", Text(field));
 
     SetFocus(field);
-    PumpMessages(200);
+    PumpFor(200);
     EXPECT_EQ(1u, OverlayKeyAssigning);
     EXPECT_EQ(0u, LogKeyAssigning);
     /* The posted select-all shows as highlighted text. */
@@ -110,7 +98,7 @@ TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
     EXPECT_EQ("Alt - F9", Text(field));
 
     SetFocus(other);
-    PumpMessages(200);
+    PumpFor(200);
     EXPECT_EQ(0u, OverlayKeyAssigning);
     EXPECT_EQ(1u, LogKeyAssigning);
     InvalidateRect(field, NULL, TRUE);
@@ -119,7 +107,7 @@ TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
 
     /* A click on the page body takes the focus away and ends the assignment. */
     SendMessageA(FpsPage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200));
-    PumpMessages(200);
+    PumpFor(200);
     EXPECT_EQ(0u, LogKeyAssigning);
     EXPECT_NE(other, GetFocus());
 }
@@ -135,7 +123,7 @@ TEST_F(PageSet, AFocusCommandFromOutsideStartsNoAssignment)
     for (LPARAM sender : senders) {
         SCOPED_TRACE(testing::Message() << "lParam " << sender);
         PostMessageA(FpsPage, WM_COMMAND, MAKEWPARAM(IDC_FPS_OVERLAY_KEY, EN_SETFOCUS), sender);
-        PumpMessages(100);
+        PumpFor(100);
         EXPECT_EQ(0u, OverlayKeyAssigning);
     }
 }
@@ -215,7 +203,7 @@ TEST_F(PageSet, PagesPaintTheirSkinAndButtons)
 {
     ShowWindow(GeneralPage, SW_SHOW);
     UpdateWindow(GeneralPage);
-    PumpMessages(300);
+    PumpFor(300);
     /* The help button's up image is not the body colour under it. */
     HWND help = GetDlgItem(GeneralPage, IDC_GENERAL_HELP);
     RECT helpRect;
@@ -240,7 +228,7 @@ TEST(PagePlacement, IsAppliedOnlyWhenThePageCanBeReachedThere)
         CreatePageSet();
         GetWindowRect(GeneralPage, rect);
         DestroyPageSet();
-        PumpMessages(50);
+        PumpFor(50);
         MSG msg;
         while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }

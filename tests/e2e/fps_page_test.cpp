@@ -1,40 +1,12 @@
 /* The frame-rate page and the keyboard hook, in the running companion. */
 #include "page_fixture.h"
+#include "support/input.h"
 
 #include <algorithm>
 
 static const char OverlayDisabledText[] =
     "The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
     "It is recommended you leave the overlay disabled while logging is being performed.";
-
-static void SendKey(WORD vk, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
-static void PressKey(WORD vk)
-{
-    SendKey(vk, false);
-    SendKey(vk, true);
-}
-
-static void PumpFor(DWORD milliseconds)
-{
-    ULONGLONG end = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < end) {
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
 
 class FpsPage : public Pages {
 protected:

@@ -1,15 +1,6 @@
 /* The movies and screenshots pages in the running companion. */
 #include "page_fixture.h"
-
-static void SendKey(WORD vk, bool up)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
+#include "support/input.h"
 
 class MediaPages : public Pages {
 protected:

@@ -154,7 +154,7 @@ protected:
                                 NULL);
     }
 
-    ProgramFolder folder_{ "normal" };
+    CompanionFolder folder_{ "normal" };
     CompanionProcess companion_;
     HWND page_[4] = {};
 };

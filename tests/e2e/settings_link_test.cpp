@@ -46,7 +46,7 @@ protected:
         ExpectOneShutdownCallAtTheEnd(folder_.SetupCalls());
     }
 
-    ProgramFolder folder_{ "normal" };
+    CompanionFolder folder_{ "normal" };
     CompanionProcess companion_;
     int firstRefresh_ = -1;
 };

@@ -12,7 +12,7 @@ class Startup : public CompanionTest {};
 
 TEST_F(Startup, ExitSwitchAnywhereEndsAtOnceWithoutTouchingAnything)
 {
-    ProgramFolder folder("normal");
+    CompanionFolder folder("normal");
     static const char *const commandLines[] = { "/exit", "-quiet /exit now", "x/exity" };
     for (const char *commandLine : commandLines) {
         SCOPED_TRACE(commandLine);
@@ -27,7 +27,7 @@ TEST_F(Startup, ExitSwitchAnywhereEndsAtOnceWithoutTouchingAnything)
 TEST_F(Startup, SecondInstanceEndsWithOneAndExitSwitchStillEndsWithZero)
 {
     SetRunning(1);
-    ProgramFolder folder("normal");
+    CompanionFolder folder("normal");
     CompanionProcess first;
     ASSERT_TRUE(first.Start(folder.ExePath()));
     auto started = folder.WaitForCalls([](const std::vector<LibraryCall> &calls) {
@@ -35,7 +35,7 @@ TEST_F(Startup, SecondInstanceEndsWithOneAndExitSwitchStillEndsWithZero)
     }, 20000);
     ASSERT_GE(FirstCallWithHooks(started), 0);
 
-    ProgramFolder other("normal");
+    CompanionFolder other("normal");
     CompanionProcess second;
     ASSERT_TRUE(second.Start(other.ExePath()));
     EXPECT_EQ(1, second.WaitExit(10000));
@@ -83,7 +83,7 @@ TEST_F(Startup, LibraryFailuresShowTheirBoxAndEndWithTheirCode)
     SetRunning(1);
     for (const FailureCase &c : cases) {
         SCOPED_TRACE(testing::Message() << "variant '" << c.variant << "' exit " << c.exitCode);
-        ProgramFolder folder(c.variant, c.exeName, c.folderLength);
+        CompanionFolder folder(c.variant, c.exeName, c.folderLength);
         if (c.folderLength) {
             ASSERT_EQ(c.folderLength, folder.Path().size());
         }
@@ -122,7 +122,7 @@ TEST_F(Startup, WithoutRunningTheCompanionShutsDownRightAfterStartUp)
             SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Sampling Rate", 0);
         if (c.writeRunning)
             SetRunning(0);
-        ProgramFolder folder("normal");
+        CompanionFolder folder("normal");
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath()));
         EXPECT_EQ(0, companion.WaitExit(20000));
@@ -142,7 +142,7 @@ TEST_F(Startup, WithoutRunningTheCompanionShutsDownRightAfterStartUp)
 
 TEST_F(Startup, LibraryWithoutHookProceduresIsReportedOnceAndServedWithNullHandles)
 {
-    ProgramFolder folder("no_hook_procs");
+    CompanionFolder folder("no_hook_procs");
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     HWND box = WaitForProcessWindow(companion.Pid(), "Zentu", 20000);
@@ -169,7 +169,7 @@ TEST_F(Startup, LibraryWithoutHookProceduresIsReportedOnceAndServedWithNullHandl
 TEST_F(Startup, LibraryWithoutSetupExportRunsAndEndsNormally)
 {
     SetRunning(1);
-    ProgramFolder folder("no_setup");
+    CompanionFolder folder("no_setup");
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     /* Running: it must survive its first refreshes without ZentuSetup. */
@@ -194,7 +194,7 @@ TEST_F(Startup, AnInstanceWhoseMutexMayNotBeOpenedCountsAsRunning)
     LocalFree(descriptor);
     ASSERT_TRUE(guarded != NULL);
 
-    ProgramFolder folder("normal");
+    CompanionFolder folder("normal");
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     EXPECT_EQ(1, companion.WaitExit(10000));
@@ -207,7 +207,7 @@ TEST_F(Startup, AnInstanceWhoseMutexMayNotBeOpenedCountsAsRunning)
 TEST_F(Startup, EndOfSessionGivesTheLibraryItsLastCallBeforeAnswering)
 {
     SetRunning(1);
-    ProgramFolder folder("normal");
+    CompanionFolder folder("normal");
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     ASSERT_GE(FirstCallWithHooks(folder.WaitForCalls([](const std::vector<LibraryCall> &calls) {

@@ -70,7 +70,7 @@ TEST_F(ProbeStartup, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEnds)
         else
             disabled.reset(new ScopedDllOverride(TestExeName, "d3d9", ""));
 
-        ProgramFolder folder("normal", TestExeName);
+        CompanionFolder folder("normal", TestExeName);
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath()));
         HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU error", 20000);
@@ -121,7 +121,7 @@ TEST_F(ProbeStartup, AnOutdatedDriverIsWarnedAboutAndTheLibraryGetsEveryProbeRes
         /* With the debug runtime on, the fake maps its D3D9D.DLL. */
         SetDebugRuntime(5);
         InstalledDirect3D9Fake fake(TestExeName, c.behaviour);
-        ProgramFolder folder("normal", TestExeName);
+        CompanionFolder folder("normal", TestExeName);
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath()));
 
@@ -191,7 +191,7 @@ TEST_F(ProbeStartup, OnThisSystemTheLibraryGetsWhatTheProbesMeasureHere)
     ASSERT_NE(0u, measured.D3D9DevicePresentOffset);
 
     SetRunning(1);
-    ProgramFolder folder("normal");
+    CompanionFolder folder("normal");
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     if (warns) {

@@ -210,18 +210,7 @@ FakeSystemFolder::~FakeSystemFolder()
 
 bool ReadDebugRuntime(DWORD *type, std::vector<BYTE> *data)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    bool found = RegQueryValueExA(key, DEBUG_RUNTIME_VALUE, NULL, type, NULL, &size) == ERROR_SUCCESS;
-    if (found) {
-        data->resize(size);
-        found = RegQueryValueExA(key, DEBUG_RUNTIME_VALUE, NULL, type, data->data(), &size) == ERROR_SUCCESS;
-        data->resize(size);
-    }
-    RegCloseKey(key);
-    return found;
+    return ReadValue(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, DEBUG_RUNTIME_VALUE, type, data);
 }
 
 long long DebugRuntimeNumber(void)
@@ -237,27 +226,14 @@ long long DebugRuntimeNumber(void)
     return value;
 }
 
-static void WriteDebugRuntime(DWORD type, const void *data, DWORD size)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, 0, NULL, 0, KEY_ALL_ACCESS,
-                                             NULL, &key, NULL));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, DEBUG_RUNTIME_VALUE, 0, type, (const BYTE *)data, size));
-    RegCloseKey(key);
-}
-
 void SetDebugRuntime(DWORD value)
 {
-    WriteDebugRuntime(REG_DWORD, &value, sizeof value);
+    SetDwordValue(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, DEBUG_RUNTIME_VALUE, value);
 }
 
 void RemoveDebugRuntimeValue(void)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, DEBUG_RUNTIME_VALUE);
-    RegCloseKey(key);
+    DeleteValue(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, DEBUG_RUNTIME_VALUE);
 }
 
 void RemoveDirect3DKey(void)
@@ -266,90 +242,18 @@ void RemoveDirect3DKey(void)
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH);
 }
 
-static bool Direct3DKeyExists(void)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-ScopedDebugRuntimeSetting::ScopedDebugRuntimeSetting()
-    : keyExisted_(Direct3DKeyExists()), valueExisted_(ReadDebugRuntime(&type_, &data_))
-{
-}
-
-ScopedDebugRuntimeSetting::~ScopedDebugRuntimeSetting()
-{
-    if (valueExisted_)
-        WriteDebugRuntime(type_, data_.data(), (DWORD)data_.size());
-    else
-        RemoveDebugRuntimeValue();
-    if (!keyExisted_)
-        RemoveDirect3DKey();
-}
-
 /* --- Wine's per-program DLL overrides ---------------------------------------- */
 
-static bool ReadStringValue(const std::string &keyPath, const std::string &name, std::string *value)
+static std::string OverrideKeyPath(const std::string &exeName)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    char data[256] = "";
-    DWORD size = sizeof data - 1;
-    DWORD type = 0;
-    bool found = RegQueryValueExA(key, name.c_str(), NULL, &type, (BYTE *)data, &size) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    if (found)
-        *value = data;
-    return found;
-}
-
-static bool UserKeyExists(const std::string &keyPath)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-static void WriteStringValue(const std::string &keyPath, const std::string &name, const std::string &value)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL,
-                                             &key, NULL));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key, name.c_str(), 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1));
-    RegCloseKey(key);
+    return "Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides";
 }
 
 ScopedDllOverride::ScopedDllOverride(const std::string &exeName, const std::string &dll,
                                      const std::string &loadOrder)
-    : keyPath_("Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides"),
-      exeKeyPath_("Software\\Wine\\AppDefaults\\" + exeName), dll_(dll), exeKeyExisted_(UserKeyExists(exeKeyPath_)),
-      keyExisted_(UserKeyExists(keyPath_)), valueExisted_(ReadStringValue(keyPath_, dll, &oldValue_))
+    : restore_(HKEY_CURRENT_USER, OverrideKeyPath(exeName), dll)
 {
-    WriteStringValue(keyPath_, dll_, loadOrder);
-}
-
-ScopedDllOverride::~ScopedDllOverride()
-{
-    if (valueExisted_) {
-        WriteStringValue(keyPath_, dll_, oldValue_);
-        return;
-    }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath_.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, dll_.c_str());
-        RegCloseKey(key);
-    }
-    if (!keyExisted_)
-        RegDeleteKeyA(HKEY_CURRENT_USER, keyPath_.c_str());
-    if (!exeKeyExisted_)
-        RegDeleteKeyA(HKEY_CURRENT_USER, exeKeyPath_.c_str());
+    SetStringValue(HKEY_CURRENT_USER, OverrideKeyPath(exeName).c_str(), dll.c_str(), loadOrder);
 }
 
 /* --- fakes in the prefix's system folder ---------------------------------------- */

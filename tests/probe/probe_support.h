@@ -7,6 +7,7 @@
 #pragma once
 
 #include "probe/probe.h"
+#include "support/registry.h"
 
 #include <windows.h>
 
@@ -77,16 +78,9 @@ std::vector<std::string> ReadLines(const std::string &path);
 
 /* Puts "Software\Microsoft\Direct3D" and its "LoadDebugRuntime" back as
  * they were; never touches other values or subkeys. */
-class ScopedDebugRuntimeSetting {
+class ScopedDebugRuntimeSetting : public ScopedValueRestore {
 public:
-    ScopedDebugRuntimeSetting();
-    ~ScopedDebugRuntimeSetting();
-
-private:
-    bool keyExisted_;
-    bool valueExisted_;
-    DWORD type_;
-    std::vector<BYTE> data_;
+    ScopedDebugRuntimeSetting() : ScopedValueRestore(HKEY_LOCAL_MACHINE, DIRECT3D_KEY_PATH, DEBUG_RUNTIME_VALUE) {}
 };
 
 void SetDebugRuntime(DWORD value);
@@ -103,18 +97,9 @@ long long DebugRuntimeNumber(void);
 class ScopedDllOverride {
 public:
     ScopedDllOverride(const std::string &exeName, const std::string &dll, const std::string &loadOrder);
-    ~ScopedDllOverride();
-    ScopedDllOverride(const ScopedDllOverride &) = delete;
-    ScopedDllOverride &operator=(const ScopedDllOverride &) = delete;
 
 private:
-    std::string keyPath_;
-    std::string exeKeyPath_;
-    std::string dll_;
-    bool exeKeyExisted_;
-    bool keyExisted_;
-    bool valueExisted_;
-    std::string oldValue_;
+    ScopedValueRestore restore_;
 };
 
 /*
@@ -147,6 +132,6 @@ private:
 std::string SystemDirectory(void);
 
 /* Fills the companion's folder paths in this process, SystemFolder among
- * them, for probes run here. (The end-to-end helpers have a ProgramFolder
+ * them, for probes run here. (The end-to-end helpers have a CompanionFolder
  * of their own, so those tests keep app/app.h out.) */
 void FillCompanionFolders(void);

@@ -117,7 +117,7 @@ static void RemoveTree(const std::string &path)
     RemoveDirectoryA(path.c_str());
 }
 
-ProgramFolder::ProgramFolder(const std::string &variant, const std::string &exeName, size_t padTo)
+CompanionFolder::CompanionFolder(const std::string &variant, const std::string &exeName, size_t padTo)
     : root_(UniqueTempFolder("zentu-test")), path_(root_), exeName_(exeName)
 {
     EXPECT_TRUE(CreateDirectoryA(root_.c_str(), NULL)) << root_;
@@ -139,12 +139,12 @@ ProgramFolder::ProgramFolder(const std::string &variant, const std::string &exeN
     }
 }
 
-ProgramFolder::~ProgramFolder()
+CompanionFolder::~CompanionFolder()
 {
     RemoveTree(root_);
 }
 
-std::vector<LibraryCall> ProgramFolder::Calls() const
+std::vector<LibraryCall> CompanionFolder::Calls() const
 {
     std::vector<LibraryCall> calls;
     std::string content = ReadWholeFile(LogPath());
@@ -176,7 +176,7 @@ std::vector<LibraryCall> ProgramFolder::Calls() const
     return calls;
 }
 
-std::vector<LibraryCall> ProgramFolder::SetupCalls() const
+std::vector<LibraryCall> CompanionFolder::SetupCalls() const
 {
     std::vector<LibraryCall> setups;
     for (const LibraryCall &call : Calls())
@@ -185,7 +185,7 @@ std::vector<LibraryCall> ProgramFolder::SetupCalls() const
     return setups;
 }
 
-std::vector<LibraryCall> ProgramFolder::WaitForCalls(
+std::vector<LibraryCall> CompanionFolder::WaitForCalls(
     const std::function<bool(const std::vector<LibraryCall> &)> &pred, DWORD timeoutMs) const
 {
     std::vector<LibraryCall> calls;

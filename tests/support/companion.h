@@ -32,11 +32,11 @@ struct LibraryCall {
  * stand-in library of one variant ("normal", "no_version", ...); removed with
  * all its files when it goes. padTo pads the folder path to at least that
  * many characters with nested folders. */
-class ProgramFolder {
+class CompanionFolder {
 public:
-    explicit ProgramFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
+    explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
                            size_t padTo = 0);
-    ~ProgramFolder();
+    ~CompanionFolder();
     const std::string &Path() const { return path_; }
     std::string ExePath() const { return path_ + "\\" + exeName_; }
     std::string LogPath() const { return path_ + "\\zentu64-calls.log"; }

@@ -97,3 +97,42 @@ ScopedKeyRestore::~ScopedKeyRestore()
         RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(), (DWORD)value.data.size());
     RegCloseKey(key);
 }
+
+bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    bool found = RegQueryValueExA(key, name, NULL, type, NULL, &size) == ERROR_SUCCESS;
+    if (found) {
+        data->resize(size);
+        found = RegQueryValueExA(key, name, NULL, type, data->data(), &size) == ERROR_SUCCESS;
+        data->resize(size);
+    }
+    RegCloseKey(key);
+    return found;
+}
+
+ScopedValueRestore::ScopedValueRestore(HKEY root, const std::string &path, const std::string &name)
+    : root_(root), path_(path), name_(name), existed_(ReadValue(root, path.c_str(), name.c_str(), &type_, &data_))
+{
+    for (size_t end = 0; end != std::string::npos;) {
+        end = path.find('\\', end + 1);
+        std::string part = path.substr(0, end);
+        if (!KeyExists(root, part.c_str())) {
+            createdFrom_ = part;
+            break;
+        }
+    }
+}
+
+ScopedValueRestore::~ScopedValueRestore()
+{
+    if (existed_)
+        SetRawValue(root_, path_.c_str(), name_.c_str(), type_, data_.data(), (DWORD)data_.size());
+    else
+        DeleteValue(root_, path_.c_str(), name_.c_str());
+    if (!createdFrom_.empty())
+        DeleteKey(root_, createdFrom_.c_str());
+}

@@ -17,6 +17,28 @@ bool KeyExists(HKEY root, const char *path);
 int CountValues(HKEY root, const char *path);
 void DeleteKey(HKEY root, const char *path);
 
+/* One value as it stands: false when it (or its key) is absent. */
+bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data);
+
+/* Puts one value back as it was when this goes (or removes it), and removes
+ * whatever part of the key path did not exist before. Nothing else of the
+ * key is touched. */
+class ScopedValueRestore {
+public:
+    ScopedValueRestore(HKEY root, const std::string &path, const std::string &name);
+    ~ScopedValueRestore();
+    ScopedValueRestore(const ScopedValueRestore &) = delete;
+    ScopedValueRestore &operator=(const ScopedValueRestore &) = delete;
+
+private:
+    HKEY root_;
+    std::string path_, name_;
+    std::string createdFrom_;    /* the first part of the path that was missing */
+    bool existed_;
+    DWORD type_ = 0;
+    std::vector<BYTE> data_;
+};
+
 /* Saves a key's values (not its subkeys) and puts them back when it goes;
  * the key is removed first, so a test always starts without it. */
 class ScopedKeyRestore {

@@ -1,5 +1,6 @@
 /* The frame-rate page and the keyboard hook, in the running companion. */
 #include "page_fixture.h"
+#include "resources/resource.h"
 #include "support/input.h"
 
 #include <algorithm>
@@ -34,8 +35,8 @@ TEST_F(FpsPage, InitialisationKeepsBenchmarkTimeAndCallsBeforeTheHooks)
     EXPECT_EQ(0u, setups[0].Number(29));
     EXPECT_EQ(60u, setups[hooked - 1].Number(29));
     EXPECT_EQ(60u, setups[hooked].Number(29));
-    EXPECT_EQ("60", WindowText(Control(FPS, 1101)));
-    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1072));
+    EXPECT_EQ("60", WindowText(Control(FPS, IDC_FPS_BENCHMARK_TIME)));
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, IDC_FPS_CORNER_TOP_LEFT));
 }
 
 TEST_F(FpsPage, CommandsReachTheLibraryAtOnce)
@@ -46,10 +47,13 @@ TEST_F(FpsPage, CommandsReachTheLibraryAtOnce)
         UINT32 value;
     };
     static const ClickCase clicks[] = {
-        { 1056, 11, 1 }, { 1073, 11, 2 }, { 1074, 11, 3 }, { 1075, 11, 4 }, { 1072, 11, 0 },
-        { 1018, 5, 0 },  { 1018, 5, 1 },  /* checked means once a second: 0 */
-        { 1019, 28, 1 }, { 1019, 28, 0 },
-        { 1108, 10, 2 }, { 1109, 10, 6 }, { 1108, 10, 4 }, { 1107, 10, 5 }, { 1107, 10, 4 },
+        { IDC_FPS_CORNER_TOP_RIGHT, 11, 1 }, { IDC_FPS_CORNER_BOTTOM_LEFT, 11, 2 },
+        { IDC_FPS_CORNER_BOTTOM_RIGHT, 11, 3 }, { IDC_FPS_CORNER_DISABLED, 11, 4 }, { IDC_FPS_CORNER_TOP_LEFT, 11, 0 },
+        /* checked means once a second: 0 */
+        { IDC_FPS_ONCE_A_SECOND, 5, 0 }, { IDC_FPS_ONCE_A_SECOND, 5, 1 },
+        { IDC_FPS_BENCHMARK_STOP, 28, 1 }, { IDC_FPS_BENCHMARK_STOP, 28, 0 },
+        { IDC_FPS_STATS_MINMAXAVG, 10, 2 }, { IDC_FPS_STATS_FRAMETIMES, 10, 6 }, { IDC_FPS_STATS_MINMAXAVG, 10, 4 },
+        { IDC_FPS_STATS_FPS, 10, 5 }, { IDC_FPS_STATS_FPS, 10, 4 },
     };
     for (const ClickCase &c : clicks) {
         SCOPED_TRACE(testing::Message() << "control " << c.id);
@@ -61,17 +65,17 @@ TEST_F(FpsPage, CommandsReachTheLibraryAtOnce)
         ASSERT_TRUE(last);
         EXPECT_EQ(c.value, last->Number(c.position));
     }
-    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1109));
-    EXPECT_EQ(BST_UNCHECKED, CheckState(FPS, 1108));
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, IDC_FPS_STATS_FRAMETIMES));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(FPS, IDC_FPS_STATS_MINMAXAVG));
 
     /* Typing 120 stores 1, 12 and 120 in turn; an empty field stores 0. */
     size_t seen = folder_.Calls().size();
-    SendMessageA(Control(FPS, 1101), EM_SETSEL, 0, -1);
-    SendMessageA(Control(FPS, 1101), WM_CLEAR, 0, 0);
+    SendMessageA(Control(FPS, IDC_FPS_BENCHMARK_TIME), EM_SETSEL, 0, -1);
+    SendMessageA(Control(FPS, IDC_FPS_BENCHMARK_TIME), WM_CLEAR, 0, 0);
     auto calls = CallsAfterSettling(seen);
     EXPECT_EQ(0u, LastSetup(calls)->Number(29));
     seen = calls.size();
-    Type(FPS, 1101, "120");
+    Type(FPS, IDC_FPS_BENCHMARK_TIME, "120");
     calls = CallsAfterSettling(seen);
     std::vector<UINT32> times;
     for (size_t i = seen; i < calls.size(); i++)
@@ -84,7 +88,7 @@ TEST_F(FpsPage, PerSecondFileDisablesTheOverlayOnceAndCountsEveryTime)
 {
     /* Corner 0: switched to "Disabled" with the message. */
     size_t seen = folder_.Calls().size();
-    PostMessageA(Control(FPS, 1017), BM_CLICK, 0, 0);
+    PostMessageA(Control(FPS, IDC_FPS_SECOND_FILE), BM_CLICK, 0, 0);
     HWND box = WaitForProcessWindow(companion_.Pid(), "", 10000);
     ASSERT_TRUE(box);
     MessageBoxContent content = ReadMessageBox(box);
@@ -92,7 +96,7 @@ TEST_F(FpsPage, PerSecondFileDisablesTheOverlayOnceAndCountsEveryTime)
     EXPECT_FALSE(content.hasIcon);
     EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
     EXPECT_EQ(page_[FPS], GetWindow(box, GW_OWNER));
-    EXPECT_EQ(BST_CHECKED, CheckState(FPS, 1075));
+    EXPECT_EQ(BST_CHECKED, CheckState(FPS, IDC_FPS_CORNER_DISABLED));
     ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
     auto calls = folder_.WaitForCalls([&](const std::vector<LibraryCall> &c) {
         for (size_t i = seen; i < c.size(); i++)
@@ -115,7 +119,7 @@ TEST_F(FpsPage, PerSecondFileDisablesTheOverlayOnceAndCountsEveryTime)
     /* Unchecking and checking again with the corner at 4: no message. */
     for (int round = 0; round < 2; round++) {
         seen = folder_.Calls().size();
-        Click(FPS, 1017);
+        Click(FPS, IDC_FPS_SECOND_FILE);
         calls = CallsAfterSettling(seen);
         /* one count and then the command's setup call (a periodic refresh
          * may fall in between) */
@@ -133,16 +137,16 @@ TEST_F(FpsPage, HotkeyFieldTakesTheNextKeyAndTheLibraryGetsItOnFocusLoss)
     ShowCurrentPage();
     ClickDesignPoint(GENERAL, 90, 45);
     ASSERT_TRUE(WaitForVisible({ FPS }));
-    FocusField(FPS, 1070);
+    FocusField(FPS, IDC_FPS_OVERLAY_KEY);
     GUITHREADINFO gui;
     ASSERT_TRUE(WaitUntil([&] {
         gui.cbSize = sizeof gui;
         return GetGUIThreadInfo(GetWindowThreadProcessId(page_[FPS], NULL), &gui) &&
-               gui.hwndFocus == Control(FPS, 1070);
+               gui.hwndFocus == Control(FPS, IDC_FPS_OVERLAY_KEY);
     }, 5000)) << "focus is on " << gui.hwndFocus;
     PressKey(VK_F8);
-    ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, 1070)) == "F8"; }, 5000))
-        << WindowText(Control(FPS, 1070));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY)) == "F8"; }, 5000))
+        << WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY));
     size_t seen = folder_.Calls().size();
     ClickDesignPoint(FPS, 300, 262);                /* the page body */
     auto calls = CallsAfterSettling(seen);
@@ -153,10 +157,10 @@ TEST_F(FpsPage, HotkeyFieldTakesTheNextKeyAndTheLibraryGetsItOnFocusLoss)
 
     /* The clear buttons store 0 and show "None". */
     seen = calls.size();
-    Click(FPS, 1069);
+    Click(FPS, IDC_FPS_LOG_CLEAR);
     calls = CallsAfterSettling(seen);
     EXPECT_EQ(0u, LastSetup(calls)->Number(57));
-    EXPECT_EQ("None", WindowText(Control(FPS, 1071)));
+    EXPECT_EQ("None", WindowText(Control(FPS, IDC_FPS_LOG_KEY)));
 }
 
 /* A window of this process that records the keys it receives. */
@@ -283,9 +287,9 @@ TEST_F(StalledLibrary, HotkeysStillWorkAfterAStallWithKeysWaiting)
     ShowCurrentPage();
     ClickDesignPoint(GENERAL, 90, 45);
     ASSERT_TRUE(WaitForVisible({ FPS }));
-    FocusField(FPS, 1070);
+    FocusField(FPS, IDC_FPS_OVERLAY_KEY);
     PumpFor(300);
     PressKey(VK_F8);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, 1070)) == "F8"; }, 5000))
-        << WindowText(Control(FPS, 1070));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY)) == "F8"; }, 5000))
+        << WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY));
 }

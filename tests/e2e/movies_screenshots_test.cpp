@@ -1,5 +1,6 @@
 /* The movies and screenshots pages in the running companion. */
 #include "page_fixture.h"
+#include "resources/resource.h"
 #include "support/input.h"
 
 class MediaPages : public Pages {
@@ -36,8 +37,8 @@ TEST_F(MediaPages, HotkeyFieldsOfBothPagesAssignThroughTheKeyboard)
         const char *name;
     };
     static const FieldCase cases[] = {
-        { MOVIES, 1088, 58, VK_F6, "F6" },
-        { SCREENSHOTS, 1080, 59, VK_F7, "F7" },
+        { MOVIES, IDC_MOVIES_MOVIE_KEY, 58, VK_F6, "F6" },
+        { SCREENSHOTS, IDC_SCREENSHOTS_CAPTURE_KEY, 59, VK_F7, "F7" },
     };
     for (const FieldCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,35 +59,35 @@ TEST_F(MediaPages, HotkeyFieldsOfBothPagesAssignThroughTheKeyboard)
 
 TEST_F(MediaPages, CustomBoxTypingAndFocusChooseTheCustomRate)
 {
-    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1092));      /* the default 30 */
-    EXPECT_EQ("0", WindowText(Control(MOVIES, 1108)));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_30));      /* the default 30 */
+    EXPECT_EQ("0", WindowText(Control(MOVIES, IDC_MOVIES_CUSTOM_RATE)));
     ShowWindow(page_[MOVIES], SW_SHOW);
 
     size_t seen = folder_.Calls().size();
-    ASSERT_TRUE(FocusControl(MOVIES, 1108));
+    ASSERT_TRUE(FocusControl(MOVIES, IDC_MOVIES_CUSTOM_RATE));
     const LibraryCall *last = AfterSettling(seen);
     ASSERT_TRUE(last);
     EXPECT_EQ(20u, last->Number(20));
-    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1090));
-    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, 1092));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_CUSTOM));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_30));
 
     /* 60 fps while the box has the focus: the box's rule first, then 60. */
     seen = record_.size();
-    Click(MOVIES, 1101);
+    Click(MOVIES, IDC_MOVIES_RATE_60);
     last = AfterSettling(seen);
     EXPECT_EQ(60u, last->Number(20));
-    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1101));
-    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, 1090));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_60));
+    EXPECT_EQ(BST_UNCHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_CUSTOM));
 
     /* Typing into the box means the custom rate again; letters vanish. */
-    ASSERT_TRUE(FocusControl(MOVIES, 1108));
-    SendMessageA(Control(MOVIES, 1108), EM_SETSEL, 0, -1);
+    ASSERT_TRUE(FocusControl(MOVIES, IDC_MOVIES_CUSTOM_RATE));
+    SendMessageA(Control(MOVIES, IDC_MOVIES_CUSTOM_RATE), EM_SETSEL, 0, -1);
     seen = folder_.Calls().size();
-    Type(MOVIES, 1108, "2x9.97");
+    Type(MOVIES, IDC_MOVIES_CUSTOM_RATE, "2x9.97");
     last = AfterSettling(seen);
     EXPECT_EQ(20u, last->Number(20));
-    EXPECT_EQ("29.97", WindowText(Control(MOVIES, 1108)));
-    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, 1090));
+    EXPECT_EQ("29.97", WindowText(Control(MOVIES, IDC_MOVIES_CUSTOM_RATE)));
+    EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_CUSTOM));
 }
 
 /* The folder browser the companion opens, found by its owner. */
@@ -132,8 +133,8 @@ TEST_F(MediaPages, ChangeFolderGoesThroughTheShellFolderBrowser)
         const char *prompt;
     };
     static const FolderCase cases[] = {
-        { MOVIES, 1086, 1087, 7, "Please select the folder to save Zentu movies in:" },
-        { SCREENSHOTS, 1082, 1081, 8, "Please select the folder to save Zentu screenshots in:" },
+        { MOVIES, IDC_MOVIES_CHANGE_FOLDER, IDC_MOVIES_FOLDER, 7, "Please select the folder to save Zentu movies in:" },
+        { SCREENSHOTS, IDC_SCREENSHOTS_CHANGE_FOLDER, IDC_SCREENSHOTS_FOLDER, 8, "Please select the folder to save Zentu screenshots in:" },
     };
     for (const FolderCase &c : cases) {
         SCOPED_TRACE(c.prompt);
@@ -200,7 +201,7 @@ protected:
 TEST_F(PlantedLibrary, IsNotLoadedFromTheCurrentFolder)
 {
     ShowWindow(page_[MOVIES], SW_SHOW);
-    PostMessageA(Control(MOVIES, 1086), BM_CLICK, 0, 0);
+    PostMessageA(Control(MOVIES, IDC_MOVIES_CHANGE_FOLDER), BM_CLICK, 0, 0);
     HWND browser = WaitForFolderBrowser(page_[MOVIES]);
     ASSERT_TRUE(browser) << "the folder browser did not open";
     PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);

@@ -1,5 +1,6 @@
 /* The settings pages of the running companion, driven from outside. */
 #include "page_fixture.h"
+#include "resources/resource.h"
 
 #include <string.h>
 
@@ -17,13 +18,13 @@ TEST_F(Pages, FourHiddenPagesWithTheirTitlesAndTheVersionTexts)
         EXPECT_EQ(COMPLEXREGION, GetWindowRgn(page_[i], region));
         DeleteObject(region);
     }
-    EXPECT_EQ("2.7.3", WindowText(GetDlgItem(page_[GENERAL], 1061)));
-    EXPECT_EQ("5834", WindowText(GetDlgItem(page_[GENERAL], 1062)));
+    EXPECT_EQ("2.7.3", WindowText(GetDlgItem(page_[GENERAL], IDC_GENERAL_VERSION)));
+    EXPECT_EQ("5834", WindowText(GetDlgItem(page_[GENERAL], IDC_GENERAL_BUILD)));
     /* The hotkey fields show the default keys' names. */
-    EXPECT_EQ("F12", WindowText(GetDlgItem(page_[FPS], 1070)));
-    EXPECT_EQ("F11", WindowText(GetDlgItem(page_[FPS], 1071)));
-    EXPECT_EQ("F9", WindowText(GetDlgItem(page_[MOVIES], 1088)));
-    EXPECT_EQ("F10", WindowText(GetDlgItem(page_[SCREENSHOTS], 1080)));
+    EXPECT_EQ("F12", WindowText(GetDlgItem(page_[FPS], IDC_FPS_OVERLAY_KEY)));
+    EXPECT_EQ("F11", WindowText(GetDlgItem(page_[FPS], IDC_FPS_LOG_KEY)));
+    EXPECT_EQ("F9", WindowText(GetDlgItem(page_[MOVIES], IDC_MOVIES_MOVIE_KEY)));
+    EXPECT_EQ("F10", WindowText(GetDlgItem(page_[SCREENSHOTS], IDC_SCREENSHOTS_CAPTURE_KEY)));
 }
 
 TEST_F(Pages, DoubleClickNotificationShowsTheCurrentPageAndTabsSwitch)
@@ -62,7 +63,7 @@ TEST_F(Pages, DoubleClickNotificationShowsTheCurrentPageAndTabsSwitch)
     }
 
     /* The page used last comes back with the notification. */
-    Click(MOVIES, 1083);                         /* minimise */
+    Click(MOVIES, IDC_MOVIES_MINIMISE);                         /* minimise */
     ASSERT_TRUE(WaitForVisible({}));
     ShowCurrentPage();
     EXPECT_TRUE(WaitForVisible({ MOVIES }));
@@ -74,7 +75,7 @@ TEST_F(Pages, MinimiseHidesThePageAndNeverIconises)
         int page;
         int button;       /* 0: the system command */
     };
-    static const MinimiseCase cases[] = { { GENERAL, 1058 }, { GENERAL, 0 } };
+    static const MinimiseCase cases[] = { { GENERAL, IDC_GENERAL_MINIMISE }, { GENERAL, 0 } };
     for (const MinimiseCase &c : cases) {
         SCOPED_TRACE(c.button);
         ShowCurrentPage();
@@ -101,7 +102,7 @@ TEST_F(Pages, ActivatingAnotherPageHidesTheCurrentOne)
     Sleep(300);
     EXPECT_EQ(std::vector<int>{ SCREENSHOTS }, VisiblePages());
     /* and the notification now brings the screenshots page */
-    Click(SCREENSHOTS, 1076);
+    Click(SCREENSHOTS, IDC_SCREENSHOTS_MINIMISE);
     ASSERT_TRUE(WaitForVisible({}));
     ShowCurrentPage();
     EXPECT_TRUE(WaitForVisible({ SCREENSHOTS }));
@@ -161,19 +162,19 @@ TEST_F(Pages, GeneralOptionsCallTheLibraryOnceAndSetTopmost)
     EXPECT_EQ(4, topmostCount());          /* "Always On Top" starts at 1 */
 
     size_t start = SetupCount();
-    Click(GENERAL, 1018);
+    Click(GENERAL, IDC_GENERAL_ALWAYS_ON_TOP);
     EXPECT_EQ(0, topmostCount());
     EXPECT_EQ(start + 1, SetupCount());
-    Click(GENERAL, 1018);
+    Click(GENERAL, IDC_GENERAL_ALWAYS_ON_TOP);
     EXPECT_EQ(4, topmostCount());
     EXPECT_EQ(start + 2, SetupCount());
-    Click(GENERAL, 1017);
+    Click(GENERAL, IDC_GENERAL_START_MINIMISED);
     EXPECT_EQ(start + 3, SetupCount());
-    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(page_[GENERAL], 1017), BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(page_[GENERAL], IDC_GENERAL_START_MINIMISED), BM_GETCHECK, 0, 0));
 
     ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
     SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
-    Click(GENERAL, 1019);
+    Click(GENERAL, IDC_GENERAL_RUN_AT_STARTUP);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, RunKey, 0, KEY_READ, &key));
     char command[512] = "";
@@ -183,14 +184,14 @@ TEST_F(Pages, GeneralOptionsCallTheLibraryOnceAndSetTopmost)
     EXPECT_EQ((DWORD)REG_SZ, type);
     EXPECT_EQ("\"" + folder_.Path() + "\\zentu.exe\"", std::string(command));
     EXPECT_EQ(strlen(command) + 1, size);
-    Click(GENERAL, 1019);
+    Click(GENERAL, IDC_GENERAL_RUN_AT_STARTUP);
     EXPECT_EQ(1, CountValues(HKEY_CURRENT_USER, RunKey));
 
     /* Without a Run key the click creates it empty and writes nothing. */
     DeleteKey(HKEY_CURRENT_USER, RunKey);
-    Click(GENERAL, 1019);
+    Click(GENERAL, IDC_GENERAL_RUN_AT_STARTUP);
     EXPECT_EQ(0, CountValues(HKEY_CURRENT_USER, RunKey));
-    EXPECT_EQ(start + 3, SetupCount()) << "1019 must not call the library";
+    EXPECT_EQ(start + 3, SetupCount()) << "the start-up entry must not call the library";
 }
 
 TEST_F(Pages, PlacementIsSavedOnMoveAndRestoredOnlyOnTheSameScreen)

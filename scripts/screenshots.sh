@@ -40,7 +40,7 @@ shoot() {
     zentu_start_wine
     # Wine takes the screen DPI from here when its server starts.
     reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f
-    reg delete 'HKLM\SOFTWARE\Zentu2' /f       # no page placement of another run
+    reg delete 'HKLM\SOFTWARE\Zentu2' /f || true   # no placement of another run (none in a fresh prefix)
     zentu_stop_wine
     zentu_start_wine
 

@@ -4,7 +4,7 @@
 # every real fault caught kills the mutants; a survivor points at a line no
 # test looks at closely enough.
 #
-#   scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K]
+#   scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K] [--to L]
 #
 #   --sample N   how many mutants (default 60), spread over the product's folders
 #   --seed S     the sample's seed (default 2026): same source and seed, same mutants
@@ -12,6 +12,7 @@
 #   --jobs J     build jobs (default: the number of processors)
 #   --from K     start at the sample's K-th mutant: a run cut short goes on
 #                where it stopped, or two runs share one sample
+#   --to L       stop after the sample's L-th mutant
 #
 # Everything happens in build/mutation (or $ZENTU_MUTATION_DIR): a copy of the
 # working tree in src/, its build in build/, its own Wine prefix, the results
@@ -25,6 +26,7 @@ SEED=2026
 LIST=0
 JOBS=$(nproc)
 FROM=1
+TO=
 while [ $# -gt 0 ]; do
     case "$1" in
         --sample) SAMPLE=$2; shift 2 ;;
@@ -32,7 +34,8 @@ while [ $# -gt 0 ]; do
         --list) LIST=1; shift ;;
         --jobs) JOBS=$2; shift 2 ;;
         --from) FROM=$2; shift 2 ;;
-        *) echo "usage: scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K]" >&2; exit 2 ;;
+        --to) TO=$2; shift 2 ;;
+        *) echo "usage: scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K] [--to L]" >&2; exit 2 ;;
     esac
 done
 
@@ -130,6 +133,7 @@ SURVIVORS=()
 START=$SECONDS
 while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
     [ "$number" -lt "$FROM" ] && continue
+    [ -n "$TO" ] && [ "$number" -gt "$TO" ] && break
     began=$SECONDS
     cp "$SRC/$file" "$OUT/original"
     MUTATED_FILE=$file

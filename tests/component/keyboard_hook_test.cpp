@@ -1,404 +1,224 @@
 /*
- * The keyboard hook in-process: synthetic low-level keyboard events handed
- * to FilterHotkeyEvent and KeyboardHookProc, with hidden pages whose real
- * hotkey fields show what the hook writes. Called directly, outside any hook
- * chain, CallNextHookEx answers 0, so a passed-on event reads 0 and a
- * swallowed one 1 from both functions; keyboard_hook_chain_test.cpp follows
- * the events through a real hook chain.
+ * The keyboard hook in-process, with hidden pages whose hotkey fields show
+ * what it writes. Outside a hook chain CallNextHookEx answers 0, so
+ * KeyboardHookProc reads 1 for a swallowed event and 0 for a passed-on one.
  */
-#include "keyboard_hook_pages.h"
-
 #include "hotkeys/hotkeys.h"
 #include "pages/pages.h"
+#include "resources/resource.h"
 #include "settings/settings.h"
+#include "support/input.h"
+#include "support/registry.h"
 
 #include <gtest/gtest.h>
 
-/* Both ways into the hook, so every case runs through each. */
-struct Entry {
+#include <string>
+#include <vector>
+
+/* The fields in the hook's order of precedence, with the hotkeys each case
+ * starts from: Alt combinations but for a plain F9. */
+static const struct Role {
     const char *name;
-    LRESULT (*call)(WPARAM message, const KBDLLHOOKSTRUCT *event);
+    UINT32 *assigning;
+    HotkeyCode *hotkey, start;
+    HWND *page;
+    int id;
+} Roles[4] = {
+    { "Movie", &MovieKeyAssigning, &SharedSettings.MovieKey, 0x78, &MoviesPage, IDC_MOVIES_MOVIE_KEY },
+    { "Capture", &CaptureKeyAssigning, &SharedSettings.CaptureKey, 0x0479, &ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY },
+    { "Overlay", &OverlayKeyAssigning, &SharedSettings.OverlayKey, 0x047B, &FpsPage, IDC_FPS_OVERLAY_KEY },
+    { "Log", &LogKeyAssigning, &SharedSettings.LogKey, 0x047A, &FpsPage, IDC_FPS_LOG_KEY },
 };
-static LRESULT ThroughFilter(WPARAM message, const KBDLLHOOKSTRUCT *event)
-{
-    return FilterHotkeyEvent(message, event);
-}
-static LRESULT ThroughHookProc(WPARAM message, const KBDLLHOOKSTRUCT *event)
-{
-    return KeyboardHookProc(HC_ACTION, message, (LPARAM)event);
-}
-static const Entry Entries[] = {
-    { "FilterHotkeyEvent", ThroughFilter },
-    { "KeyboardHookProc", ThroughHookProc },
-};
+static const char Marker[] = "(untouched)";
+typedef std::vector<std::pair<WPARAM, LPARAM>> Selections;
+static HHOOK Behind;
 
-static const LRESULT SWALLOWED = 1;
-static const LRESULT PASSED_ON = 0;
-
-static const char *MessageName(WPARAM message)
-{
-    switch (message) {
-    case WM_KEYDOWN: return "WM_KEYDOWN";
-    case WM_KEYUP: return "WM_KEYUP";
-    case WM_SYSKEYDOWN: return "WM_SYSKEYDOWN";
-    case WM_SYSKEYUP: return "WM_SYSKEYUP";
-    default: return "other message";
-    }
-}
-
-class KeyboardHookEvents : public HotkeyPages {
+class KeyboardHookEvents : public testing::Test {
 protected:
-    /* Nothing of the pages changed: every hotkey at its default, every field
-     * showing the marker, nothing posted to any field or to the thread. */
-    void ExpectNoAssignment(const HotkeyCode expected[4])
+    void SetUp() override
     {
-        for (int role = 0; role < 4; role++) {
-            SCOPED_TRACE(FieldRoles[role].name);
-            EXPECT_EQ(expected[role], *FieldRoles[role].hotkey);
-            EXPECT_EQ(FieldMarker, FieldText(role));
-            EXPECT_TRUE(TakePosted(role).empty());
-        }
-        EXPECT_EQ(0, TakeThreadMessages());
+        for (HWND *page : { &FpsPage, &MoviesPage, &ScreenshotsPage })
+            *page = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
+        for (const Role &role : Roles)
+            CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 99, 20, *role.page, (HMENU)(INT_PTR)role.id, NULL, NULL);
     }
-    void CurrentHotkeys(HotkeyCode out[4])
+    void TearDown() override
     {
-        for (int role = 0; role < 4; role++)
-            out[role] = *FieldRoles[role].hotkey;
+        for (HHOOK *hook : { &KeyboardHook, &Behind })
+            if (*hook)
+                UnhookWindowsHookEx(*hook), *hook = NULL;
+        for (HWND *page : { &FpsPage, &MoviesPage, &ScreenshotsPage })
+            DestroyWindow(*page), *page = NULL;
+        for (const Role &role : Roles)
+            *role.assigning = 0;
+    }
+    static HWND Field(int r) { return GetDlgItem(*Roles[r].page, Roles[r].id); }
+    static std::string Text(int r)
+    {
+        char text[HOTKEY_TEXT_SIZE] = "";
+        GetWindowTextA(Field(r), text, sizeof text);
+        return text;
+    }
+    /* The EM_SETSELs posted to a field, removed. */
+    static Selections Selected(int r)
+    {
+        Selections posted;
+        for (MSG msg; PeekMessageA(&msg, Field(r), EM_SETSEL, EM_SETSEL, PM_REMOVE);)
+            posted.push_back({ msg.wParam, msg.lParam });
+        return posted;
     }
 };
 
-/* ---- Filtering mode: no field assigning ---- */
-
-struct FilterCase {
-    const char *what;
-    int role;             /* the hotkey set for the case */
-    HotkeyCode hotkey;
-    WPARAM message;
-    DWORD vkCode, scanCode, flags;
-    LRESULT expected;
-};
-
-TEST_F(KeyboardHookEvents, FilteringSwallowsOnlySystemKeysMatchingAHotkey)
+TEST_F(KeyboardHookEvents, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
 {
-    static const FilterCase cases[] = {
-        { "F9 down alone, Movie Key F9", MOVIE_FIELD, 120, WM_KEYDOWN, 0x78, 0x43, 0, PASSED_ON },
-        { "F9 up alone, Movie Key F9", MOVIE_FIELD, 120, WM_KEYUP, 0x78, 0x43, 0, PASSED_ON },
-        { "Alt+F9 down, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, SWALLOWED },
-        { "Alt+F9 up, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_SYSKEYUP, 0x78, 0x43, LLKHF_ALTDOWN, SWALLOWED },
-        { "Alt+F9 down, Movie Key F9", MOVIE_FIELD, 120, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, PASSED_ON },
-        { "Alt+F9 up, Movie Key F9", MOVIE_FIELD, 120, WM_SYSKEYUP, 0x78, 0x43, LLKHF_ALTDOWN, PASSED_ON },
-        /* The Alt bit comes from the message kind alone. */
-        { "plain key-down flagged Alt, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_KEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, PASSED_ON },
-        { "plain key-up, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_KEYUP, 0x78, 0x43, 0, PASSED_ON },
-        { "system key-down without Alt flag, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_SYSKEYDOWN, 0x78, 0x43, 0, SWALLOWED },
-        { "F10 alone as system key, Capture Key F10", CAPTURE_FIELD, 121, WM_SYSKEYDOWN, 0x79, 0x44, 0, PASSED_ON },
-        /* Each of the four hotkeys is compared. */
-        { "Alt+F10, Capture Key Alt+F10", CAPTURE_FIELD, 0x0479, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, SWALLOWED },
-        { "Alt+F12, Overlay Key Alt+F12", OVERLAY_FIELD, 0x047B, WM_SYSKEYDOWN, 0x7B, 0x58, LLKHF_ALTDOWN, SWALLOWED },
-        { "Alt+F11 up, Log Key Alt+F11", LOG_FIELD, 0x047A, WM_SYSKEYUP, 0x7A, 0x57, LLKHF_ALTDOWN, SWALLOWED },
-        /* Masked and ignored bits of the stored hotkey. */
-        { "stored scan code ignored", MOVIE_FIELD, 0x00990478, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, SWALLOWED },
-        { "stored Shift and Control places ignored", MOVIE_FIELD, 0x0778, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, SWALLOWED },
-        { "stored bits 12-15 compared", MOVIE_FIELD, 0x1478, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, PASSED_ON },
-        /* Extended keys. */
-        { "Alt+Insert, Movie Key Alt+Insert", MOVIE_FIELD, 0x0C2D, WM_SYSKEYDOWN, 0x2D, 0x52, LLKHF_EXTENDED | LLKHF_ALTDOWN, SWALLOWED },
-        { "Alt+keypad 0 (same virtual key, not extended), Movie Key Alt+Insert", MOVIE_FIELD, 0x0C2D, WM_SYSKEYDOWN, 0x2D, 0x52, LLKHF_ALTDOWN, PASSED_ON },
-        { "Alt+F9 flagged extended, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_EXTENDED | LLKHF_ALTDOWN, PASSED_ON },
-        /* Events without a virtual key. */
-        { "virtual-key byte 0, every hotkey's flags only", MOVIE_FIELD, 0x0400, WM_SYSKEYDOWN, 0x00, 0x10, LLKHF_ALTDOWN, PASSED_ON },
-        { "virtual key 0x100, Movie Key Alt only", MOVIE_FIELD, 0x0400, WM_SYSKEYUP, 0x100, 0x10, LLKHF_ALTDOWN, PASSED_ON },
-        { "virtual-key byte 0, Movie Key none", MOVIE_FIELD, 0, WM_SYSKEYDOWN, 0x00, 0x00, 0, PASSED_ON },
-        { "virtual key 0x178 counts as F9, Movie Key Alt+F9", MOVIE_FIELD, 0x0478, WM_SYSKEYDOWN, 0x178, 0x43, LLKHF_ALTDOWN, SWALLOWED },
-        { "not a key message", MOVIE_FIELD, 0x0478, WM_CHAR, 0x78, 0x43, LLKHF_ALTDOWN, PASSED_ON },
-    };
-    for (const Entry &entry : Entries) {
-        for (const FilterCase &c : cases) {
-            SCOPED_TRACE(testing::Message() << entry.name << ": " << c.what << " (" << MessageName(c.message) << ")");
-            ResetFields();
-            *FieldRoles[c.role].hotkey = c.hotkey;
-            HotkeyCode before[4];
-            CurrentHotkeys(before);
-            KBDLLHOOKSTRUCT event = KeyEvent(c.vkCode, c.scanCode, c.flags);
-            EXPECT_EQ(c.expected, entry.call(c.message, &event));
-            ExpectNoAssignment(before);
-        }
-    }
-}
-
-TEST_F(KeyboardHookEvents, FilteringIgnoresTheHotkeysOfOtherKeys)
-{
-    /* All four hotkeys on Alt combinations; a fifth key passes. */
-    for (const Entry &entry : Entries) {
-        SCOPED_TRACE(entry.name);
-        ResetFields();
-        *FieldRoles[MOVIE_FIELD].hotkey = 0x0478;
-        *FieldRoles[CAPTURE_FIELD].hotkey = 0x0479;
-        *FieldRoles[OVERLAY_FIELD].hotkey = 0x047B;
-        *FieldRoles[LOG_FIELD].hotkey = 0x047A;
-        KBDLLHOOKSTRUCT f8 = KeyEvent(0x77, 0x42, LLKHF_ALTDOWN);
-        EXPECT_EQ(PASSED_ON, entry.call(WM_SYSKEYDOWN, &f8));
-        KBDLLHOOKSTRUCT f11 = KeyEvent(0x7A, 0x57, LLKHF_ALTDOWN);
-        EXPECT_EQ(SWALLOWED, entry.call(WM_SYSKEYDOWN, &f11));
-    }
-}
-
-TEST_F(KeyboardHookEvents, HotkeysOfNoneNeverSwallowAnything)
-{
-    for (const Entry &entry : Entries) {
-        SCOPED_TRACE(entry.name);
-        ResetFields();
-        for (int role = 0; role < 4; role++)
-            *FieldRoles[role].hotkey = 0;
-        for (DWORD vk = 0; vk < 0x100; vk++) {
-            KBDLLHOOKSTRUCT event = KeyEvent(vk, 0, LLKHF_ALTDOWN);
-            ASSERT_EQ(PASSED_ON, entry.call(WM_SYSKEYDOWN, &event)) << "virtual key " << vk;
-        }
-    }
-}
-
-/* ---- Assignment mode: a field has the focus ---- */
-
-struct AssignCase {
-    const char *what;
-    WPARAM message;
-    DWORD vkCode, scanCode, flags;
-    LRESULT expected;
-    bool assigns;
-    HotkeyCode code;           /* the new Movie Key when assigned */
-    const char *text;          /* its field's text; NULL: the system's name of nameArgument */
-    LONG nameArgument;
-};
-
-TEST_F(KeyboardHookEvents, AssigningTakesTheNextKeyPressAndSwallowsAllButLockKeys)
-{
-    static const AssignCase cases[] = {
-        { "F9 down", WM_KEYDOWN, 0x78, 0x43, 0, SWALLOWED, true, 0x00430078, "F9", 0 },
-        { "Alt-down F9", WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, SWALLOWED, true, 0x00430478, "Alt - F9", 0 },
-        /* Here Alt comes from LLKHF_ALTDOWN, not from the message kind. */
-        { "F10 alone as system key", WM_SYSKEYDOWN, 0x79, 0x44, 0, SWALLOWED, true, 0x00440079, "F10", 0 },
-        { "key-down flagged Alt", WM_KEYDOWN, 0x41, 0x1E, LLKHF_ALTDOWN, SWALLOWED, true, 0x001E0441, "Alt - A", 0 },
-        { "Alt+Insert, extended", WM_SYSKEYDOWN, 0x2D, 0x52, LLKHF_EXTENDED | LLKHF_ALTDOWN, SWALLOWED, true, 0x00520C2D, "Alt - Insert", 0 },
-        { "injected flag does not count", WM_KEYDOWN, 0x78, 0x43, LLKHF_INJECTED, SWALLOWED, true, 0x00430078, "F9", 0 },
-        { "scan code bits above 15 fall off", WM_KEYDOWN, 0x78, 0x12340043, 0, SWALLOWED, true, 0x00430078, "F9", 0 },
-        /* Lock keys are assigned and still reach the system. */
-        { "Caps Lock down", WM_KEYDOWN, VK_CAPITAL, 0x3A, 0, PASSED_ON, true, 0x003A0014, NULL, 0x003A0000 },
-        { "Num Lock down", WM_KEYDOWN, VK_NUMLOCK, 0x45, LLKHF_EXTENDED, PASSED_ON, true, 0x00450890, NULL, 0x01450000 },
-        { "Alt+Scroll Lock down", WM_SYSKEYDOWN, VK_SCROLL, 0x46, LLKHF_ALTDOWN, PASSED_ON, true, 0x00460491, NULL, 0x00460000 },
-        { "Caps Lock up", WM_KEYUP, VK_CAPITAL, 0x3A, LLKHF_UP, PASSED_ON, false, 0, NULL, 0 },
-        { "Num Lock system up", WM_SYSKEYUP, VK_NUMLOCK, 0x45, LLKHF_EXTENDED | LLKHF_UP, PASSED_ON, false, 0, NULL, 0 },
-        /* Key-ups and other messages assign nothing and are swallowed. */
-        { "F9 up", WM_KEYUP, 0x78, 0x43, LLKHF_UP, SWALLOWED, false, 0, NULL, 0 },
-        { "Alt+F9 up", WM_SYSKEYUP, 0x78, 0x43, LLKHF_UP | LLKHF_ALTDOWN, SWALLOWED, false, 0, NULL, 0 },
-        { "not a key message", WM_CHAR, 0x78, 0x43, 0, SWALLOWED, false, 0, NULL, 0 },
-        /* Modifiers alone and the media block are swallowed, not assigned. */
-        { "Shift", WM_KEYDOWN, VK_SHIFT, 0x2A, 0, SWALLOWED, false, 0, NULL, 0 },
-        { "Control", WM_KEYDOWN, VK_CONTROL, 0x1D, 0, SWALLOWED, false, 0, NULL, 0 },
-        { "Alt", WM_SYSKEYDOWN, VK_MENU, 0x38, LLKHF_ALTDOWN, SWALLOWED, false, 0, NULL, 0 },
-        { "left Shift", WM_KEYDOWN, VK_LSHIFT, 0x2A, 0, SWALLOWED, false, 0, NULL, 0 },
-        { "right Alt", WM_SYSKEYDOWN, VK_RMENU, 0x38, LLKHF_EXTENDED | LLKHF_ALTDOWN, SWALLOWED, false, 0, NULL, 0 },
-        { "volume up", WM_KEYDOWN, VK_VOLUME_UP, 0x30, LLKHF_EXTENDED, SWALLOWED, false, 0, NULL, 0 },
-        { "0xB9, last of the block", WM_KEYDOWN, 0xB9, 0x00, 0, SWALLOWED, false, 0, NULL, 0 },
-        /* Just outside the excluded ranges. */
-        { "0x0F, below Shift", WM_KEYDOWN, 0x0F, 0x00, 0, SWALLOWED, true, 0x0000000F, "0x000F", 0 },
-        { "Pause, above Alt", WM_KEYDOWN, VK_PAUSE, 0x45, 0, SWALLOWED, true, 0x00450013, NULL, 0x00450000 },
-        { "0x9F, below left Shift", WM_KEYDOWN, 0x9F, 0x00, 0, SWALLOWED, true, 0x0000009F, "0x009F", 0 },
-        { "0xBA, after the block", WM_KEYDOWN, 0xBA, 0x27, 0, SWALLOWED, true, 0x002700BA, NULL, 0x00270000 },
-        /* A key the system has no name for shows its number. */
-        { "nameless key", WM_KEYDOWN, 0xFF, 0x7F, 0, SWALLOWED, true, 0x007F00FF, "0x00FF", 0 },
-        { "nameless extended key with Alt", WM_SYSKEYDOWN, 0xFF, 0x7F, LLKHF_EXTENDED | LLKHF_ALTDOWN, SWALLOWED, true, 0x007F0CFF, "Alt - 0x08FF", 0 },
-        /* No virtual key: such a hotkey could never match, so none is stored. */
-        { "virtual-key byte 0", WM_KEYDOWN, 0x00, 0x1E, 0, SWALLOWED, false, 0, NULL, 0 },
-        { "virtual key 0x110 (byte Shift)", WM_KEYDOWN, 0x110, 0x2A, 0, SWALLOWED, false, 0, NULL, 0 },
-        /* Without a scan code the name comes from the virtual key, as it
-         * will when the page shows the stored hotkey next time. */
-        { "F9 without scan code", WM_KEYDOWN, 0x78, 0x00, 0, SWALLOWED, true, 0x00000078, "F9", 0 },
-    };
-    /* The nameless cases rely on this keyboard layout having no name for
-     * scan code 0x7F; the system's names stand in where layouts differ. */
-    ASSERT_EQ("", SystemKeyName(0x007F0000)) << "pick a nameless scan code for this layout";
-    ASSERT_EQ("", SystemKeyName(0x017F0000)) << "pick a nameless scan code for this layout";
-    ASSERT_EQ(0u, MapVirtualKeyA(0x0F, MAPVK_VK_TO_VSC));
-    ASSERT_EQ(0u, MapVirtualKeyA(0x9F, MAPVK_VK_TO_VSC));
-    ASSERT_EQ("", SystemKeyName(0)) << "scan code 0 has a name on this layout";
-
-    for (const Entry &entry : Entries) {
-        for (const AssignCase &c : cases) {
-            SCOPED_TRACE(testing::Message() << entry.name << ": " << c.what << " (" << MessageName(c.message) << ")");
-            ResetFields();
-            StartAssigning(MOVIE_FIELD);
-            HotkeyCode before[4];
-            CurrentHotkeys(before);
-            KBDLLHOOKSTRUCT event = KeyEvent(c.vkCode, c.scanCode, c.flags);
-            EXPECT_EQ(c.expected, entry.call(c.message, &event));
-            if (!c.assigns) {
-                ExpectNoAssignment(before);
-                continue;
-            }
-            EXPECT_EQ(c.code, SharedSettings.MovieKey);
-            std::string expectedText = c.text ? c.text : SystemKeyName(c.nameArgument);
-            if (!c.text) {
-                EXPECT_NE("", expectedText) << "the system has no name for this key";
-                if (c.code & HOTKEY_ALT)
-                    expectedText = "Alt - " + expectedText;
-            }
-            EXPECT_EQ(expectedText, FieldText(MOVIE_FIELD));
-            auto posted = TakePosted(MOVIE_FIELD);
-            ASSERT_EQ(1u, posted.size()) << "one EM_SETSEL to the field";
-            EXPECT_EQ(0u, posted[0].first);
-            EXPECT_EQ(-1, posted[0].second);
-            for (int role = CAPTURE_FIELD; role <= LOG_FIELD; role++) {
-                SCOPED_TRACE(FieldRoles[role].name);
-                EXPECT_EQ(before[role], *FieldRoles[role].hotkey);
-                EXPECT_EQ(FieldMarker, FieldText(role));
-                EXPECT_TRUE(TakePosted(role).empty());
-            }
-            EXPECT_EQ(0, TakeThreadMessages());
-        }
-    }
-}
-
-/* Only one field can hold the focus; a flag whose field lost it without
- * telling its page (or one set by a stray command) is stale: the hook clears
- * it, and only the focused field takes the key. */
-TEST_F(KeyboardHookEvents, OnlyTheFocusedFieldTakesTheKeyAndStaleFlagsAreCleared)
-{
-    for (const Entry &entry : Entries) {
-        for (int focused = MOVIE_FIELD; focused <= LOG_FIELD; focused++) {
-            SCOPED_TRACE(testing::Message() << entry.name << ": focus in " << FieldRoles[focused].name);
-            ResetFields();
-            StartAssigning(focused);
-            for (const FieldRole &role : FieldRoles)
-                *role.assigning = 1;
-            HotkeyCode before[4];
-            CurrentHotkeys(before);
-            KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
-            EXPECT_EQ(SWALLOWED, entry.call(WM_KEYDOWN, &f5));
-            for (int role = 0; role < 4; role++) {
-                SCOPED_TRACE(FieldRoles[role].name);
-                auto posted = TakePosted(role);
-                if (role == focused) {
-                    EXPECT_EQ(0x003F0074u, *FieldRoles[role].hotkey);
-                    EXPECT_EQ("F5", FieldText(role));
-                    ASSERT_EQ(1u, posted.size());
-                    EXPECT_EQ(0u, posted[0].first);
-                    EXPECT_EQ(-1, posted[0].second);
-                    EXPECT_EQ(1u, *FieldRoles[role].assigning);
-                } else {
-                    EXPECT_EQ(before[role], *FieldRoles[role].hotkey);
-                    EXPECT_EQ(FieldMarker, FieldText(role));
-                    EXPECT_TRUE(posted.empty());
-                    /* Fields before the focused one in precedence were
-                     * looked at and found stale. */
-                    if (role < focused) {
-                        EXPECT_EQ(0u, *FieldRoles[role].assigning);
-                    }
-                }
-            }
-        }
-    }
-}
-
-TEST_F(KeyboardHookEvents, AFlagWithoutTheFocusPassesTheKeyOnAndIsCleared)
-{
-    struct StaleCase {
+    enum { NOWHERE = -1, ALL = 0xF };
+    static const struct {
         const char *what;
+        int focus, flags, flagsAfter;  /* flags of fields, by role bit */
         WPARAM message;
-        DWORD vkCode, flags;
-        int expected;
+        DWORD vk, scan, eventFlags;
+        LRESULT swallowed;
+        HotkeyCode assigned;  /* the focused field's new hotkey; 0 when none */
+        const char *text;  /* NULL: the layout's own name, not compared */
+    } cases[] = {
+        /* Filtering: only system keys matching one of the hotkeys. */
+        { "plain F9, a plain hotkey", NOWHERE, 0, 0, WM_KEYDOWN, 0x78, 0x43, 0, 0, 0, NULL },
+        { "Alt+F9, no hotkey", NOWHERE, 0, 0, WM_SYSKEYDOWN, 0x78, 0x43, LLKHF_ALTDOWN, 0, 0, NULL },
+        { "Alt+F10, the Capture Key", NOWHERE, 0, 0, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 1, 0, NULL },
+        { "Alt+F11 up, the Log Key", NOWHERE, 0, 0, WM_SYSKEYUP, 0x7A, 0x57, LLKHF_ALTDOWN | LLKHF_UP, 1, 0, NULL },
+        /* Assigning: the next key press, over the hotkeys; all but lock keys kept. */
+        { "F9", 0, 1, 1, WM_KEYDOWN, 0x78, 0x43, 0, 1, 0x00430078, "F9" },
+        { "Alt+F10, the Capture Key", 0, 1, 1, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 1, 0x00440479, "Alt - F10" },
+        { "F9 up", 0, 1, 1, WM_KEYUP, 0x78, 0x43, LLKHF_UP, 1, 0, NULL },
+        { "Caps Lock", 0, 1, 1, WM_KEYDOWN, VK_CAPITAL, 0x3A, 0, 0, 0x003A0014, NULL },
+        /* Modifiers alone, media keys and events without a key are no hotkeys. */
+        { "0x0F", 0, 1, 1, WM_KEYDOWN, 0x0F, 0, 0, 1, 0x0F, "0x000F" },
+        { "Shift", 0, 1, 1, WM_KEYDOWN, VK_SHIFT, 0x2A, 0, 1, 0, NULL },
+        { "Alt", 0, 1, 1, WM_SYSKEYDOWN, VK_MENU, 0x38, LLKHF_ALTDOWN, 1, 0, NULL },
+        { "Pause", 0, 1, 1, WM_KEYDOWN, VK_PAUSE, 0, 0, 1, VK_PAUSE, "Pause" },
+        { "0x9F", 0, 1, 1, WM_KEYDOWN, 0x9F, 0, 0, 1, 0x9F, "0x009F" },
+        { "left Shift", 0, 1, 1, WM_KEYDOWN, VK_LSHIFT, 0x2A, 0, 1, 0, NULL },
+        { "0xB9, the last media key", 0, 1, 1, WM_KEYDOWN, 0xB9, 0, 0, 1, 0, NULL },
+        { "0xBA, named by the A key's scan code", 0, 1, 1, WM_KEYDOWN, 0xBA, 0x1E, 0, 1, 0x001E00BA, "A" },
+        { "0x100, byte 0", 0, 1, 1, WM_KEYDOWN, 0x100, 0x1E, 0, 1, 0, NULL },
+        /* Flags whose field lost the focus unannounced are stale: cleared on
+         * the way to the focused field, and only that field takes the key. */
+        { "all flags, Movie focused", 0, ALL, ALL, WM_KEYDOWN, VK_F5, 0x3F, 0, 1, 0x003F0074, "F5" },
+        { "all flags, Capture focused", 1, ALL, 0xE, WM_KEYDOWN, VK_F5, 0x3F, 0, 1, 0x003F0074, "F5" },
+        { "all flags, Log focused", 3, ALL, 0x8, WM_KEYDOWN, VK_F5, 0x3F, 0, 1, 0x003F0074, "F5" },
+        { "all flags, no focus", NOWHERE, ALL, 0, WM_KEYDOWN, VK_F5, 0x3F, 0, 0, 0, NULL },
     };
-    static const StaleCase cases[] = {
-        { "plain F5", WM_KEYDOWN, VK_F5, 0, PASSED_ON },
-        /* Not assigning any more, the hook filters again. */
-        { "Alt+F9, the Movie Key", WM_SYSKEYDOWN, 0x78, LLKHF_ALTDOWN, SWALLOWED },
-    };
-    for (const StaleCase &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        ResetFields();
-        SharedSettings.MovieKey = 0x0478;
-        StartAssigning(CAPTURE_FIELD);
-        SetFocus(NULL);
-        HotkeyCode before[4];
-        CurrentHotkeys(before);
-        KBDLLHOOKSTRUCT event = KeyEvent(c.vkCode, 0x3F, c.flags);
-        EXPECT_EQ(c.expected, KeyboardHookProc(HC_ACTION, c.message, (LPARAM)&event));
-        EXPECT_EQ(0u, CaptureKeyAssigning);
-        ExpectNoAssignment(before);
-        EXPECT_EQ(FieldMarker, FieldText(CAPTURE_FIELD));
+        SetFocus(c.focus < 0 ? NULL : Field(c.focus));
+        for (int r = 0; r < 4; r++) {
+            *Roles[r].hotkey = Roles[r].start;
+            *Roles[r].assigning = (c.flags >> r & 1) ? 7 : 0;  /* any value but 0 means assigning */
+            SetWindowTextA(Field(r), Marker);
+            Selected(r);
+        }
+        KBDLLHOOKSTRUCT event = { c.vk, c.scan, c.eventFlags, 0, 0 };
+        EXPECT_EQ(c.swallowed, KeyboardHookProc(HC_ACTION, c.message, (LPARAM)&event));
+        for (int r = 0; r < 4; r++) {
+            SCOPED_TRACE(Roles[r].name);
+            bool takes = c.assigned && r == c.focus;
+            EXPECT_EQ(takes ? c.assigned : Roles[r].start, *Roles[r].hotkey);
+            EXPECT_EQ((c.flagsAfter >> r & 1) ? 7u : 0u, *Roles[r].assigning);
+            if (!takes || c.text) {
+                EXPECT_EQ(takes ? c.text : Marker, Text(r));
+            }
+            EXPECT_EQ((takes ? Selections{ { 0, -1 } } : Selections{}), Selected(r)) << "all of the new text selected";
+        }
+    }
+    /* Hotkeys of none never swallow anything. */
+    for (const Role &role : Roles)
+        *role.hotkey = 0;
+    for (DWORD vk = 0; vk < 0x100; vk++) {
+        KBDLLHOOKSTRUCT event = { vk, 0, LLKHF_ALTDOWN, 0, 0 };
+        ASSERT_EQ(0, KeyboardHookProc(HC_ACTION, WM_SYSKEYDOWN, (LPARAM)&event)) << "virtual key " << vk;
     }
 }
 
-TEST_F(KeyboardHookEvents, AnyNonZeroFlagMeansAssigning)
+/* Real input through a chain of this thread: system -> the test's hook in
+ * front, which can replace the hook code (the system sends only HC_ACTION)
+ * -> KeyboardHookProc -> the test's hook behind, which notes what was passed
+ * on and keeps it from the desktop. */
+static const ULONG_PTR TestKeys = 0x5A4B4859;
+static std::vector<KBDLLHOOKSTRUCT> Sent;
+static std::vector<std::pair<int, KBDLLHOOKSTRUCT>> Passed;
+static int FrontCode;
+static bool InFront;
+
+static LRESULT CALLBACK TestHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    ResetFields();
-    StartAssigning(LOG_FIELD, 7);
-    KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
-    EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_KEYDOWN, &f5));
-    EXPECT_EQ(0x003F0074u, SharedSettings.LogKey);
-    EXPECT_EQ("F5", FieldText(LOG_FIELD));
+    const KBDLLHOOKSTRUCT *event = (const KBDLLHOOKSTRUCT *)lParam;
+    if (event->dwExtraInfo != TestKeys)
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    if (InFront)
+        return Passed.push_back({ code, *event }), 1;
+    Sent.push_back(*event);
+    InFront = true;
+    LRESULT result = KeyboardHookProc(FrontCode, wParam, lParam);
+    InFront = false;
+    return result;
 }
 
-TEST_F(KeyboardHookEvents, AssigningWinsOverFiltering)
+TEST_F(KeyboardHookEvents, RealEventsPassOnUnchangedWithTheirOwnCodeUnlessSwallowed)
 {
-    /* Alt+F9 is the Movie Key, but while the Capture field assigns, the
-     * press becomes the Capture Key instead of being filtered as a hotkey. */
-    ResetFields();
-    SharedSettings.MovieKey = 0x0478;
-    StartAssigning(CAPTURE_FIELD);
-    KBDLLHOOKSTRUCT altF9 = KeyEvent(0x78, 0x43, LLKHF_ALTDOWN);
-    EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_SYSKEYDOWN, &altF9));
-    EXPECT_EQ(0x00430478u, SharedSettings.CaptureKey);
-    EXPECT_EQ(0x0478u, SharedSettings.MovieKey);
-    EXPECT_EQ("Alt - F9", FieldText(CAPTURE_FIELD));
-    /* Once the field lets go, plain F9 passes and Alt+F9 is swallowed again. */
-    CaptureKeyAssigning = 0;
-    KBDLLHOOKSTRUCT f9 = KeyEvent(0x78, 0x43, 0);
-    EXPECT_EQ(PASSED_ON, FilterHotkeyEvent(WM_KEYDOWN, &f9));
-    EXPECT_EQ(SWALLOWED, FilterHotkeyEvent(WM_SYSKEYDOWN, &altF9));
-}
-
-TEST_F(KeyboardHookEvents, AFlagLeftSetWithoutItsPageTakesNothingAndPostsNothingStray)
-{
-    ResetFields();
-    HWND movies = MoviesPage;
-    MoviesPage = NULL;
+    Behind = SetWindowsHookExA(WH_KEYBOARD_LL, TestHookProc, GetModuleHandleA(NULL), 0);
+    KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, TestHookProc, GetModuleHandleA(NULL), 0);
+    ASSERT_TRUE(Behind && KeyboardHook);
+    auto send = [](WORD vk, bool up, int code) {
+        size_t seen = Sent.size();
+        FrontCode = code;
+        SendKey(vk, up, TestKeys);  /* the hooks run inside this thread's message pump */
+        ASSERT_TRUE(PumpUntil([&] { return Sent.size() > seen; }, 5000)) << "the chain never saw key " << vk;
+    };
+    send(VK_F9, false, HC_ACTION);  /* a plain F9 is the game's */
+    send(VK_F9, true, HC_ACTION);
+    SetFocus(Field(0));
     MovieKeyAssigning = 1;
-    KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
-    EXPECT_EQ(PASSED_ON, FilterHotkeyEvent(WM_KEYDOWN, &f5));
-    EXPECT_EQ(120u, SharedSettings.MovieKey);
-    EXPECT_EQ(0u, MovieKeyAssigning);
-    EXPECT_EQ(0, TakeThreadMessages());
-    MoviesPage = movies;
-    EXPECT_EQ(FieldMarker, FieldText(MOVIE_FIELD));
-}
-
-TEST_F(KeyboardHookEvents, NullEventIsPassedOn)
-{
-    ResetFields();
-    EXPECT_EQ(0, FilterHotkeyEvent(WM_SYSKEYDOWN, NULL));
-    MovieKeyAssigning = 1;
-    EXPECT_EQ(0, FilterHotkeyEvent(WM_KEYDOWN, NULL));
-    EXPECT_EQ(120u, SharedSettings.MovieKey);
-}
-
-/* ---- Hook codes other than HC_ACTION ---- */
-
-TEST_F(KeyboardHookEvents, OtherHookCodesAreNeitherFilteredNorAssigned)
-{
-    static const int codes[] = { -1, -2, 1, HC_NOREMOVE, 0x7FFFFFFF, (int)0x80000000 };
-    for (int code : codes) {
-        SCOPED_TRACE(testing::Message() << "nCode " << code);
-        /* An event filtering would swallow ... */
-        ResetFields();
-        SharedSettings.MovieKey = 0x0478;
-        KBDLLHOOKSTRUCT altF9 = KeyEvent(0x78, 0x43, LLKHF_ALTDOWN);
-        EXPECT_EQ(0, KeyboardHookProc(code, WM_SYSKEYDOWN, (LPARAM)&altF9));
-        /* ... and one assigning would take. */
-        ResetFields();
-        StartAssigning(MOVIE_FIELD);
-        HotkeyCode before[4];
-        CurrentHotkeys(before);
-        KBDLLHOOKSTRUCT f5 = KeyEvent(VK_F5, 0x3F, 0);
-        EXPECT_EQ(0, KeyboardHookProc(code, WM_KEYDOWN, (LPARAM)&f5));
-        ExpectNoAssignment(before);
+    send(VK_F5, false, HC_ACTION);  /* assigned, and kept */
+    for (int code : { -1, 1, HC_NOREMOVE })
+        send(VK_F6, false, code);  /* neither filtered nor assigned */
+    ASSERT_EQ(6u, Sent.size());
+    Sent.erase(Sent.begin() + 2);  /* F5, kept */
+    ASSERT_EQ(5u, Passed.size());
+    const int codes[] = { HC_ACTION, HC_ACTION, -1, 1, HC_NOREMOVE };
+    for (size_t i = 0; i < 5; i++) {
+        SCOPED_TRACE(testing::Message() << "passed-on event " << i);
+        EXPECT_EQ(codes[i], Passed[i].first);
+        EXPECT_EQ(0, memcmp(&Sent[i], &Passed[i].second, sizeof(KBDLLHOOKSTRUCT)));
     }
+    EXPECT_EQ((HotkeyCode)VK_F5, SharedSettings.MovieKey & 0xFFFF);
+    EXPECT_EQ("F5", Text(0));
+}
+
+/* Tweaking tools write "LowLevelHooksTimeout" as text as well as a number. */
+TEST(KeyboardHookTimeout, IsReadAsNumberOrTextWithin1000Or300WithoutIt)
+{
+    static const char Desktop[] = "Control Panel\\Desktop", Name[] = "LowLevelHooksTimeout";
+    ScopedValueRestore restore(HKEY_CURRENT_USER, Desktop, Name);
+    DWORD saved = KeyboardHookTimeout;
+    static const struct {
+        DWORD type, number;  /* REG_NONE: no value */
+        const char *text;  /* NULL: the layout's own name, not compared */
+        DWORD timeout;
+    } cases[] = {
+        { REG_NONE, 0, NULL, 300 }, { REG_DWORD, 200, NULL, 200 }, { REG_DWORD, 5000, NULL, 1000 },
+        { REG_DWORD, 0, NULL, 300 }, { REG_SZ, 0, "450", 450 }, { REG_SZ, 0, "2500", 1000 },
+        { REG_SZ, 0, "soon", 300 }, { REG_BINARY, 200, NULL, 300 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ": " << (c.text ? c.text : "") << c.number);
+        DeleteValue(HKEY_CURRENT_USER, Desktop, Name);
+        if (c.text)
+            SetStringValue(HKEY_CURRENT_USER, Desktop, Name, c.text);
+        else if (c.type != REG_NONE)
+            SetRawValue(HKEY_CURRENT_USER, Desktop, Name, c.type, &c.number, sizeof c.number);
+        KeyboardHookTimeout = 12345;
+        ReadKeyboardHookTimeout();
+        EXPECT_EQ(c.timeout, KeyboardHookTimeout);
+    }
+    KeyboardHookTimeout = saved;
 }

@@ -132,37 +132,6 @@ TEST_F(FpsPage, PerSecondFileDisablesTheOverlayOnceAndCountsEveryTime)
     EXPECT_FALSE(FindProcessWindow(companion_.Pid(), ""));
 }
 
-TEST_F(FpsPage, HotkeyFieldTakesTheNextKeyAndTheLibraryGetsItOnFocusLoss)
-{
-    ShowCurrentPage();
-    ClickDesignPoint(GENERAL, 90, 45);
-    ASSERT_TRUE(WaitForVisible({ FPS }));
-    FocusField(FPS, IDC_FPS_OVERLAY_KEY);
-    GUITHREADINFO gui;
-    ASSERT_TRUE(WaitUntil([&] {
-        gui.cbSize = sizeof gui;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(page_[FPS], NULL), &gui) &&
-               gui.hwndFocus == Control(FPS, IDC_FPS_OVERLAY_KEY);
-    }, 5000)) << "focus is on " << gui.hwndFocus;
-    PressKey(VK_F8);
-    ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY)) == "F8"; }, 5000))
-        << WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY));
-    size_t seen = folder_.Calls().size();
-    ClickDesignPoint(FPS, 300, 262);                /* the page body */
-    auto calls = CallsAfterSettling(seen);
-    const LibraryCall *last = LastSetup(calls);
-    ASSERT_TRUE(last);
-    EXPECT_EQ(0x77u, last->Number(56) & 0xFFFF);
-    EXPECT_EQ(122u, last->Number(57));
-
-    /* The clear buttons store 0 and show "None". */
-    seen = calls.size();
-    Click(FPS, IDC_FPS_LOG_CLEAR);
-    calls = CallsAfterSettling(seen);
-    EXPECT_EQ(0u, LastSetup(calls)->Number(57));
-    EXPECT_EQ("None", WindowText(Control(FPS, IDC_FPS_LOG_KEY)));
-}
-
 /* A window of this process that records the keys it receives. */
 static std::vector<std::pair<UINT, WPARAM>> ReceivedKeys;
 
@@ -243,11 +212,6 @@ protected:
     HWND recorder_ = NULL;
 };
 
-TEST_F(AltHotkey, SwallowsAltF9ButPassesPlainF9)
-{
-    ExpectAltF9SwallowedAndPlainF9Passed();
-}
-
 /* A library call that keeps the companion's thread away for 2 s while keys
  * wait: the platform may drop the keyboard hook then, and the companion
  * must still filter and assign afterwards. */
@@ -269,27 +233,3 @@ protected:
     std::string trigger_;
 };
 
-TEST_F(StalledLibrary, HotkeysStillWorkAfterAStallWithKeysWaiting)
-{
-    HANDLE file = CreateFileA(trigger_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
-    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(trigger_.c_str()) == INVALID_FILE_ATTRIBUTES; }, 8000))
-        << "the library call never stalled";
-    size_t stalledAt = folder_.SetupCalls().size();
-    for (int i = 0; i < 3; i++)
-        PressKey(VK_F7);
-    ASSERT_TRUE(WaitUntil([&] { return folder_.SetupCalls().size() > stalledAt; }, 8000))
-        << "the companion never came back from the stall";
-
-    ExpectAltF9SwallowedAndPlainF9Passed();
-
-    ShowCurrentPage();
-    ClickDesignPoint(GENERAL, 90, 45);
-    ASSERT_TRUE(WaitForVisible({ FPS }));
-    FocusField(FPS, IDC_FPS_OVERLAY_KEY);
-    PumpFor(300);
-    PressKey(VK_F8);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY)) == "F8"; }, 5000))
-        << WindowText(Control(FPS, IDC_FPS_OVERLAY_KEY));
-}

@@ -27,36 +27,6 @@ protected:
     std::vector<LibraryCall> record_;
 };
 
-TEST_F(MediaPages, HotkeyFieldsOfBothPagesAssignThroughTheKeyboard)
-{
-    struct FieldCase {
-        int page;
-        int field;
-        int position;
-        WORD key;
-        const char *name;
-    };
-    static const FieldCase cases[] = {
-        { MOVIES, IDC_MOVIES_MOVIE_KEY, 58, VK_F6, "F6" },
-        { SCREENSHOTS, IDC_SCREENSHOTS_CAPTURE_KEY, 59, VK_F7, "F7" },
-    };
-    for (const FieldCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        ShowWindow(page_[c.page], SW_SHOW);
-        ASSERT_TRUE(FocusControl(c.page, c.field));
-        SendKey(c.key, false);
-        SendKey(c.key, true);
-        ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(c.page, c.field)) == c.name; }, 5000))
-            << WindowText(Control(c.page, c.field));
-        size_t seen = folder_.Calls().size();
-        ClickDesignPoint(c.page, 300, 262);
-        const LibraryCall *last = AfterSettling(seen);
-        ASSERT_TRUE(last);
-        EXPECT_EQ((UINT32)c.key, last->Number(c.position) & 0xFFFF);
-        ShowWindow(page_[c.page], SW_HIDE);
-    }
-}
-
 TEST_F(MediaPages, CustomBoxTypingAndFocusChooseTheCustomRate)
 {
     EXPECT_EQ(BST_CHECKED, CheckState(MOVIES, IDC_MOVIES_RATE_30));      /* the default 30 */

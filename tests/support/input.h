@@ -3,9 +3,15 @@
 
 #include <windows.h>
 
-/* A key going down or up through SendInput, with its scan code. */
-void SendKey(WORD vk, bool up);
+#include <functional>
+
+/* A key going down or up through SendInput, with its scan code; extraInfo
+ * reaches low-level hooks, which can tell the test's keys by it. */
+void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0);
 /* A key pressed and released. */
 void PressKey(WORD vk);
 /* Dispatches the test thread's messages for that long. */
 void PumpFor(DWORD milliseconds);
+/* Dispatches the test thread's messages (and the low-level hook calls the
+ * system sends it) until done() holds or the deadline passes. */
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs);

@@ -11,10 +11,10 @@ void SendKey(WORD vk, bool up, ULONG_PTR extraInfo)
     SendInput(1, &input, sizeof input);
 }
 
-void PressKey(WORD vk)
+void PressKey(WORD vk, ULONG_PTR extraInfo)
 {
-    SendKey(vk, false);
-    SendKey(vk, true);
+    SendKey(vk, false, extraInfo);
+    SendKey(vk, true, extraInfo);
 }
 
 void PumpFor(DWORD milliseconds)

@@ -9,7 +9,7 @@
  * reaches low-level hooks, which can tell the test's keys by it. */
 void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0);
 /* A key pressed and released. */
-void PressKey(WORD vk);
+void PressKey(WORD vk, ULONG_PTR extraInfo = 0);
 /* Dispatches the test thread's messages for that long. */
 void PumpFor(DWORD milliseconds);
 /* Dispatches the test thread's messages (and the low-level hook calls the

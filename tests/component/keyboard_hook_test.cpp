@@ -14,13 +14,7 @@
 
 /* The fields in the hook's order of precedence, with the hotkeys each case
  * starts from: Alt combinations but for a plain F9. */
-static const struct Role {
-    const char *name;
-    UINT32 *assigning;
-    HotkeyCode *hotkey, start;
-    HWND *page;
-    int id;
-} Roles[4] = {
+static const struct Role { const char *name; UINT32 *flag; HotkeyCode *hotkey, start; HWND *page; int id; } Roles[4] = {
     { "Movie", &MovieKeyAssigning, &SharedSettings.MovieKey, 0x78, &MoviesPage, IDC_MOVIES_MOVIE_KEY },
     { "Capture", &CaptureKeyAssigning, &SharedSettings.CaptureKey, 0x0479, &ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY },
     { "Overlay", &OverlayKeyAssigning, &SharedSettings.OverlayKey, 0x047B, &FpsPage, IDC_FPS_OVERLAY_KEY },
@@ -99,7 +93,7 @@ TEST_F(KeyboardHookEvents, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTake
         SetFocus(c.focus < 0 ? NULL : Field(c.focus));
         for (int r = 0; r < 4; r++) {
             *Roles[r].hotkey = Roles[r].start;
-            *Roles[r].assigning = (c.flags >> r & 1) ? 7 : 0;  /* any value but 0 means assigning */
+            *Roles[r].flag = (c.flags >> r & 1) ? 7 : 0;  /* any value but 0 means assigning */
             SetWindowTextA(Field(r), Marker);
             SelectAllsPosted(r);
         }
@@ -109,7 +103,7 @@ TEST_F(KeyboardHookEvents, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTake
             SCOPED_TRACE(Roles[r].name);
             bool takes = c.assigned && r == c.focus;
             EXPECT_EQ(takes ? c.assigned : Roles[r].start, *Roles[r].hotkey);
-            EXPECT_EQ((c.flagsAfter >> r & 1) ? 7u : 0u, *Roles[r].assigning);
+            EXPECT_EQ((c.flagsAfter >> r & 1) ? 7u : 0u, *Roles[r].flag);
             EXPECT_EQ(takes ? c.text : Marker, Text(r));
             EXPECT_EQ(takes ? 1 : 0, SelectAllsPosted(r)) << "all of the new text selected";
         }
@@ -127,7 +121,6 @@ TEST_F(KeyboardHookEvents, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTake
  * front, which can replace the hook code (the system sends only HC_ACTION)
  * -> KeyboardHookProc -> this hook again behind, which notes what was passed
  * on and keeps it from the desktop. */
-static const ULONG_PTR TestKeys = 0x5A4B4859;
 static std::vector<KBDLLHOOKSTRUCT> Sent;
 static std::vector<std::pair<int, KBDLLHOOKSTRUCT>> Passed;
 static int FrontCode;

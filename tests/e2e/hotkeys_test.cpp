@@ -6,7 +6,6 @@
 /* The test's own low-level hook, installed before the companion's and so
  * called after it: it notes the test's F9 events the companion passed on and
  * keeps them from the desktop. */
-static const ULONG_PTR TestKeys = 0x5A4B4859;
 static std::vector<WPARAM> PassedOnF9;
 
 static LRESULT CALLBACK BehindTheCompanion(int code, WPARAM wParam, LPARAM lParam)
@@ -25,7 +24,7 @@ protected:
     {
         SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Movie Key", 0x0478);
         SetEnvironmentVariableA("ZENTU_STANDIN_STALL", stallTrigger_.c_str());
-        hook_ = SetWindowsHookExA(WH_KEYBOARD_LL, BehindTheCompanion, GetModuleHandleA(NULL), 0);
+        ASSERT_TRUE((hook_ = SetWindowsHookExA(WH_KEYBOARD_LL, BehindTheCompanion, GetModuleHandleA(NULL), 0)));
     }
     void TearDown() override
     {
@@ -49,7 +48,6 @@ TEST_F(Hotkeys, AltHotkeyIsSwallowedAndAFieldTakesTheNextKeyAlsoAfterAStall)
     ASSERT_TRUE(WaitUntil([&] { return SetupCount() > stalledAt; }, 8000)) << "the companion never came back";
 
     /* Alt+F9 is kept from the desktop; F9 goes on. */
-    ASSERT_TRUE(hook_);
     SendKey(VK_MENU, false, TestKeys);
     PressKey(VK_F9, TestKeys);
     SendKey(VK_MENU, true, TestKeys);

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+/* The tests' own key events carry this, for the tests' low-level hooks. */
+const ULONG_PTR TestKeys = 0x5A4B4859;
 /* A key going down or up through SendInput, with its scan code; extraInfo
  * reaches low-level hooks, which can tell the test's keys by it. */
 void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0);

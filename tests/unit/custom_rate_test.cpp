@@ -8,18 +8,16 @@
 
 TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
 {
-    struct DisplayCase {
+    const struct {
         DWORD rate;
         const char *text;
-    };
-    static const DisplayCase cases[] = {
+    } cases[] = {
         { 30000, "30" }, { 29500, "29.5" }, { 29970, "29.97" }, { 25050, "25.05" }, { 23976, "23.976" },
         { 25005, "25.005" }, { 0, "0" }, { 100000, "100" }, { 4294967295UL, "4294967.295" },
     };
-    for (const DisplayCase &c : cases) {
-        SCOPED_TRACE(c.rate);
+    for (const auto &c : cases) {
         char text[32];
-        ASSERT_EQ(0, FormatCustomRate(c.rate, text, sizeof text));
+        ASSERT_EQ(0, FormatCustomRate(c.rate, text, sizeof text)) << c.rate;
         EXPECT_STREQ(c.text, text);
     }
     /* "23.976" and its terminator need 7 bytes: 6 are refused untouched. */
@@ -34,42 +32,38 @@ TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
  * clamped before it is narrowed, without a floating-point fault. */
 TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
 {
-    struct ConversionCase {
+    const struct {
         std::string text;
         DWORD rate;
-    };
-    const ConversionCase cases[] = {
+    } cases[] = {
         { "29.97", 29970 }, { "16.001", 16000 }, { "5", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
         { ".", 10000 }, { "10", 10000 }, { "9.999", 10000 }, { "100", 100000 }, { "23.976", 23976 },
         { "1" + std::string(253, '0'), 100000 }, { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
     };
-    for (const ConversionCase &c : cases) {
-        SCOPED_TRACE(c.text.substr(0, 12));
+    for (const auto &c : cases) {
         feclearexcept(FE_ALL_EXCEPT);
-        EXPECT_EQ(c.rate, ConvertCustomRate(c.text.c_str()));
-        EXPECT_EQ(0, fetestexcept(FE_OVERFLOW | FE_INVALID));
+        EXPECT_EQ(c.rate, ConvertCustomRate(c.text.c_str())) << c.text.substr(0, 12);
+        EXPECT_EQ(0, fetestexcept(FE_OVERFLOW | FE_INVALID)) << c.text.substr(0, 12);
     }
 }
 
 TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
 {
-    struct CleanCase {
+    const struct {
         const char *typed, *cleaned;
         BOOL dropped;
         int caret;
-    };
-    static const CleanCase cases[] = {
+    } cases[] = {
         { "2a9.97", "29.97", TRUE, 1 }, { "a29.97", "29.97", TRUE, 0 }, { "29.97x", "29.97", TRUE, 5 },
         { "1a2b3", "123", TRUE, 2 },    { "29.97", "29.97", FALSE, -1 }, { "\x80" "3\xff", "3", TRUE, 1 },
     };
-    for (const CleanCase &c : cases) {
-        SCOPED_TRACE(c.typed);
+    for (const auto &c : cases) {
         char text[32];
         strcpy(text, c.typed);
         int caret = -1;
-        EXPECT_EQ(c.dropped, CleanCustomRateText(text, &caret));
-        EXPECT_STREQ(c.cleaned, text);
-        EXPECT_EQ(c.caret, caret);
+        EXPECT_EQ(c.dropped, CleanCustomRateText(text, &caret)) << c.typed;
+        EXPECT_EQ(c.cleaned + std::string(" caret ") + std::to_string(c.caret),
+                  text + std::string(" caret ") + std::to_string(caret));
     }
 }
 

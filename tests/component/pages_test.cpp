@@ -61,6 +61,8 @@ struct BoxAnswer {
     std::thread thread;
     BoxAnswer(const char *caption) : thread([this, caption] {
         HWND box = WaitForProcessWindow(GetCurrentProcessId(), caption, 10000);
+        if (!box)
+            return;
         shown = ReadMessageBox(box);
         owner = GetWindow(box, GW_OWNER);
         PressMessageBoxButton(box, "OK");

@@ -1,39 +1,22 @@
-/* The page set in-process: real dialogs from the program's templates. */
+/* The four pages in-process: real dialogs from the program's templates, the
+ * real registry, and the stand-in library recording every call it gets. */
 #include "app/app.h"
-#include "pages/page_frame.h"
+#include "pages/pages.h"
 #include "resources/resource.h"
+#include "settings/hook_library.h"
 #include "settings/settings.h"
-
+#include "support/companion.h"
 #include "support/input.h"
 #include "support/registry.h"
 #include "support/windows.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <atomic>
 #include <thread>
 
-static std::string Text(HWND window)
-{
-    char text[128] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-/* Counts the pixels of a window's client area in a colour. */
-static int CountPixels(HWND window, COLORREF colour)
-{
-    RECT client;
-    GetClientRect(window, &client);
-    HDC dc = GetDC(window);
-    int count = 0;
-    for (int y = 0; y < client.bottom; y++)
-        for (int x = 0; x < client.right; x++)
-            if (GetPixel(dc, x, y) == colour)
-                count++;
-    ReleaseDC(window, dc);
-    return count;
-}
+static const char PlacementKey[] = "SOFTWARE\\Zentu2";
+static const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class PageSet : public testing::Test {
 protected:
@@ -42,89 +25,211 @@ protected:
         ProgramInstance = GetModuleHandleA(NULL);
         FillFolderPaths();
         ApplySettingDefaults();
-        CreatePageSet();
-        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
-        PumpFor(50);
+        ASSERT_TRUE(library_ = LoadLibraryA((folder_.Path() + "\\zentu64.dll").c_str()));
+        ZentuSetup = reinterpret_cast<ZENTU_SETUP_PROC *>((void *)GetProcAddress(library_, "ZentuSetup"));
+        ZentuCount = reinterpret_cast<ZENTU_COUNT_PROC *>((void *)GetProcAddress(library_, "ZentuCount"));
     }
     void TearDown() override
     {
         DestroyPageSet();
-        PumpFor(50);
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
+        PumpFor(50);        /* and with it the WM_QUIT the pages posted */
+        ZentuSetup = NULL;
+        ZentuCount = NULL;
+        FreeLibrary(library_);
     }
-    ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2" };
+    /* Creates the pages after the test has put its settings in place. */
+    void Create()
+    {
+        CreatePageSet();
+        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
+    }
+    static void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
+    static bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+    static std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
+    std::vector<LibraryCall> Calls() const { return folder_.Calls(); }
+
+    ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, PlacementKey };
+    CompanionFolder folder_{ "normal" };
+    HMODULE library_ = NULL;
 };
 
-TEST_F(PageSet, CreationLeavesFourHiddenPagesAndTheCaptureSize)
-{
-    EXPECT_EQ(GeneralPage, CurrentPage);
-    HWND pages[] = { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage };
-    for (HWND page : pages) {
-        EXPECT_FALSE(IsWindowVisible(page));
-        RECT rect;
-        GetWindowRect(page, &rect);
-        EXPECT_EQ(PageWidth, rect.right - rect.left);
-        EXPECT_EQ(PageHeight, rect.bottom - rect.top);
+/* Answers the first box of this process with that caption, from a thread of
+ * its own while the page's thread waits in the box. */
+struct BoxAnswer {
+    MessageBoxContent shown{};
+    HWND owner = NULL;
+    std::thread thread;
+    BoxAnswer(const char *caption) : thread([this, caption] {
+        HWND box = WaitForProcessWindow(GetCurrentProcessId(), caption, 10000);
+        if (!box)
+            return;
+        shown = ReadMessageBox(box);
+        owner = GetWindow(box, GW_OWNER);
+        PressMessageBoxButton(box, "OK");
+    }) {}
+    ~BoxAnswer()
+    {
+        if (thread.joinable())
+            thread.join();
     }
-    UINT32 width = (UINT32)GetSystemMetrics(SM_CXSCREEN), height = (UINT32)GetSystemMetrics(SM_CYSCREEN), buffer;
-    ComputeCaptureSize(&width, &height, &buffer);
-    EXPECT_EQ(width, CaptureWidth);
-    EXPECT_EQ(height, CaptureHeight);
-    EXPECT_EQ(buffer, CaptureBufferSize);
-    EXPECT_EQ(0u, OverlayKeyAssigning + LogKeyAssigning + MovieKeyAssigning + CaptureKeyAssigning);
+};
+
+TEST_F(PageSet, ControlsShowTheSettingsAndEachClickStoresItsOwnAndCallsTheLibraryOnce)
+{
+    SharedSettingsFields &s = SharedSettings;
+    s.OverlayCorner = 2, s.DetailedStats = 5, s.SamplingRate = 0, s.BenchmarkTime = 75, s.AlwaysOnTop = 0;
+    s.SoundInput = 1, s.RecordSound = 1, s.MovieHalfSize = 1, s.FramerateOnScreenshot = 1, s.ScreenshotFormat = 5;
+    s.MovieFramerate = 45, s.MovieFramerateUser = 25050;
+    strcpy(s.MovieDirectory, "C:\\Films");
+    Create();
+    const struct {
+        HWND page;
+        int id;
+    } checked[] = { { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT }, { FpsPage, IDC_FPS_STATS_FPS },
+                    { FpsPage, IDC_FPS_STATS_FRAMETIMES }, { FpsPage, IDC_FPS_ONCE_A_SECOND },
+                    { MoviesPage, IDC_MOVIES_SOUND_WINDOWS }, { MoviesPage, IDC_MOVIES_HALF_SIZE },
+                    { MoviesPage, IDC_MOVIES_RATE_CUSTOM }, { ScreenshotsPage, IDC_SCREENSHOTS_OVERLAY },
+                    { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP } },
+      unchecked[] = { { FpsPage, IDC_FPS_CORNER_TOP_LEFT }, { FpsPage, IDC_FPS_STATS_MINMAXAVG },
+                      { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP }, { GeneralPage, IDC_GENERAL_START_MINIMISED },
+                      { MoviesPage, IDC_MOVIES_SOUND_DETECT }, { MoviesPage, IDC_MOVIES_RATE_30 } };
+    for (const auto &c : checked)
+        EXPECT_TRUE(IsChecked(c.page, c.id)) << c.id;
+    for (const auto &c : unchecked)
+        EXPECT_FALSE(IsChecked(c.page, c.id)) << c.id;
+    EXPECT_EQ("C:\\Films", Text(MoviesPage, IDC_MOVIES_FOLDER));
+    EXPECT_EQ("25.05", Text(MoviesPage, IDC_MOVIES_CUSTOM_RATE));
+    EXPECT_EQ("10", Text(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, IDC_MOVIES_RATE_40)));
+    EXPECT_EQ(0u, s.ScreenshotFormat);        /* an unknown format is mended */
+    /* The time field's own change notification must not lose the setting. */
+    EXPECT_EQ("75", Text(FpsPage, IDC_FPS_BENCHMARK_TIME));
+    EXPECT_EQ(75u, Calls().back().Number(29));
+
+    const struct {
+        HWND page;
+        int id;
+        DWORD *setting, value;
+        int position;      /* in the library's call; 0 when it gets none */
+    } clicks[] = {
+        { FpsPage, IDC_FPS_CORNER_TOP_RIGHT, &s.OverlayCorner, 1, 11 },
+        { FpsPage, IDC_FPS_CORNER_DISABLED, &s.OverlayCorner, 4, 11 },
+        { FpsPage, IDC_FPS_CORNER_TOP_LEFT, &s.OverlayCorner, 0, 11 },
+        { FpsPage, IDC_FPS_ONCE_A_SECOND, &s.SamplingRate, 1, 5 },        /* checked means 0 */
+        { FpsPage, IDC_FPS_BENCHMARK_STOP, &s.BenchmarkStop, 1, 28 },
+        { FpsPage, IDC_FPS_STATS_MINMAXAVG, &s.DetailedStats, 7, 10 },
+        { FpsPage, IDC_FPS_STATS_FPS, &s.DetailedStats, 6, 10 },
+        { GeneralPage, IDC_GENERAL_START_MINIMISED, &s.StartMinimised, 1, 0 },
+        { MoviesPage, IDC_MOVIES_NO_SYNC, &s.NoSync, 1, 27 }, { MoviesPage, IDC_MOVIES_NO_CURSOR, &s.NoCursor, 1, 26 },
+        { MoviesPage, IDC_MOVIES_FULL_SIZE, &s.MovieHalfSize, 0, 24 },
+        { MoviesPage, IDC_MOVIES_SOUND_DETECT, &s.SoundInput, 0, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_OVERLAY, &s.FramerateOnScreenshot, 0, 23 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_PNG, &s.ScreenshotFormat, 2, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_JPG, &s.ScreenshotFormat, 1, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_REPEAT, &s.ScreenshotRepeat, 1, 0 },
+    };
+    for (const auto &c : clicks) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        size_t before = Calls().size();
+        Click(c.page, c.id);
+        EXPECT_EQ(c.value, *c.setting);
+        auto calls = Calls();
+        ASSERT_EQ(before + 1, calls.size());
+        EXPECT_EQ(c.position ? c.value : 0, c.position ? calls.back().Number(c.position) : 0);
+    }
+    SetDlgItemTextA(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME, "30");
+    EXPECT_EQ(30u, s.ScreenshotRepeatTime);
 }
 
-TEST_F(PageSet, HotkeyFieldReportsFocusAndShowsItsTextSelected)
+TEST_F(PageSet, GeneralPageSetsTopmostAndWritesTheStartupEntryWithoutCallingTheLibrary)
 {
-    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
-    HWND other = GetDlgItem(FpsPage, IDC_FPS_LOG_KEY);
-    ShowWindow(FpsPage, SW_SHOW);
-    SetForegroundWindow(FpsPage);
-    PumpFor(300);
-    EXPECT_EQ("F12", Text(field));
-
-    SetFocus(field);
-    PumpFor(200);
-    EXPECT_EQ(1u, OverlayKeyAssigning);
-    EXPECT_EQ(0u, LogKeyAssigning);
-    /* The posted select-all shows as highlighted text. */
-    UpdateWindow(field);
-    EXPECT_GT(CountPixels(field, GetSysColor(COLOR_HIGHLIGHT)), 20);
-
-    SetWindowTextA(field, "Alt - F9");
-    UpdateWindow(field);
-    EXPECT_EQ("Alt - F9", Text(field));
-
-    SetFocus(other);
-    PumpFor(200);
-    EXPECT_EQ(0u, OverlayKeyAssigning);
-    EXPECT_EQ(1u, LogKeyAssigning);
-    InvalidateRect(field, NULL, TRUE);
-    UpdateWindow(field);
-    EXPECT_EQ(0, CountPixels(field, GetSysColor(COLOR_HIGHLIGHT))) << "selection shown without the focus";
-
-    /* A click on the page body takes the focus away and ends the assignment. */
-    SendMessageA(FpsPage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 200));
-    PumpFor(200);
-    EXPECT_EQ(0u, LogKeyAssigning);
-    EXPECT_NE(other, GetFocus());
+    Create();
+    for (bool topmost : { false, true }) {
+        Click(GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP);
+        for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage })
+            EXPECT_EQ(topmost, (GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    }
+    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
+    SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
+    size_t calls = Calls().size();
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, RunKey, "Zentu", &type, &data));
+    EXPECT_EQ((DWORD)REG_SZ, type);
+    EXPECT_EQ("\"" + std::string(ProgramFolder) + "\\zentu.exe\"" + '\0', std::string(data.begin(), data.end()));
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    EXPECT_EQ(1, CountValues(HKEY_CURRENT_USER, RunKey));
+    DeleteKey(HKEY_CURRENT_USER, RunKey);        /* the click creates it and writes nothing */
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    EXPECT_EQ(0, CountValues(HKEY_CURRENT_USER, RunKey));
+    EXPECT_EQ(calls, Calls().size());
 }
 
-/* Any program can post a page the field's focus notification; only the
- * field that really holds the focus starts an assignment, which would
- * otherwise swallow every key of the desktop. */
-TEST_F(PageSet, AFocusCommandFromOutsideStartsNoAssignment)
+TEST_F(PageSet, PerSecondFileTurnsTheOverlayOffWithABoxOnceAndCountsEveryTime)
 {
-    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
-    SetFocus(NULL);
-    const LPARAM senders[] = { (LPARAM)field, 0, (LPARAM)GetDlgItem(FpsPage, IDC_FPS_LOG_KEY) };
-    for (LPARAM sender : senders) {
-        SCOPED_TRACE(testing::Message() << "lParam " << sender);
-        PostMessageA(FpsPage, WM_COMMAND, MAKEWPARAM(IDC_FPS_OVERLAY_KEY, EN_SETFOCUS), sender);
-        PumpFor(100);
-        EXPECT_EQ(0u, OverlayKeyAssigning);
+    Create();
+    size_t before = Calls().size();
+    {
+        BoxAnswer answer("");
+        Click(FpsPage, IDC_FPS_SECOND_FILE);
+        answer.thread.join();
+        EXPECT_EQ("The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
+                  "It is recommended you leave the overlay disabled while logging is being performed.",
+                  answer.shown.text);
+        EXPECT_EQ(FpsPage, answer.owner);
+    }
+    EXPECT_TRUE(IsChecked(FpsPage, IDC_FPS_CORNER_DISABLED));
+    Click(FpsPage, IDC_FPS_SECOND_FILE);        /* off and on again with the overlay off: no box */
+    Click(FpsPage, IDC_FPS_SECOND_FILE);
+    std::string seen;
+    auto calls = Calls();
+    for (size_t i = before; i < calls.size(); i++)
+        seen += calls[i].name == "ZentuCount" ? "count " + calls[i].args[0] + calls[i].args[1] + ", "
+                                              : "setup " + std::to_string(calls[i].Number(11)) + ", ";
+    EXPECT_EQ("setup 4, count 10, setup 4, count 10, setup 4, count 10, setup 4, ", seen);
+}
+
+TEST_F(PageSet, CustomBoxCleansTypingAndChoosesTheCustomRate)
+{
+    Create();
+    HWND box = GetDlgItem(MoviesPage, IDC_MOVIES_CUSTOM_RATE);
+    SetWindowTextA(box, "");
+    for (const char *c = "29.97"; *c; c++)
+        SendMessageA(box, WM_CHAR, (WPARAM)*c, 1);
+    EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
+    EXPECT_EQ(20u, SharedSettings.MovieFramerate);
+    EXPECT_TRUE(IsChecked(MoviesPage, IDC_MOVIES_RATE_CUSTOM));
+    EXPECT_FALSE(IsChecked(MoviesPage, IDC_MOVIES_RATE_30));
+    SendMessageA(box, EM_SETSEL, 1, 1);        /* a letter is dropped; the caret stays where it was typed */
+    SendMessageA(box, WM_CHAR, 'a', 1);
+    EXPECT_EQ("29.97", WindowText(box));
+    EXPECT_EQ(MAKELONG(1, 1), SendMessageA(box, EM_GETSEL, 0, 0));
+    SetWindowTextA(box, "");                   /* an empty box stores nothing */
+    EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
+    /* A preset after the box: the box's rule runs as it loses the focus,
+     * then the preset's; the focus coming back means custom again. */
+    ShowWindow(MoviesPage, SW_SHOW);
+    SetFocus(box);
+    Click(MoviesPage, IDC_MOVIES_RATE_60);
+    EXPECT_EQ(60u, SharedSettings.MovieFramerate);
+    EXPECT_FALSE(IsChecked(MoviesPage, IDC_MOVIES_RATE_CUSTOM));
+    SetWindowTextA(box, "23.976");
+    SetFocus(box);
+    EXPECT_EQ(23976u, SharedSettings.MovieFramerateUser);
+    EXPECT_TRUE(IsChecked(MoviesPage, IDC_MOVIES_RATE_CUSTOM));
+    EXPECT_EQ(20u, Calls().back().Number(20));
+}
+
+TEST_F(PageSet, SoundControlsFollowRecordSound)
+{
+    SharedSettings.RecordSound = 0;
+    Create();
+    for (bool recording : { true, false }) {
+        Click(MoviesPage, IDC_MOVIES_RECORD_SOUND);
+        EXPECT_EQ(recording ? 1u : 0u, SharedSettings.RecordSound);
+        for (int id : { IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, IDC_MOVIES_EMPTY1, IDC_MOVIES_EMPTY2 })
+            EXPECT_EQ(recording, IsWindowEnabled(GetDlgItem(MoviesPage, id)) != FALSE) << id;
     }
 }
 
@@ -132,143 +237,191 @@ TEST_F(PageSet, AFocusCommandFromOutsideStartsNoAssignment)
  * folder: the page says so in a box of its own and the setting stays. */
 TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
 {
-    char folder[DIRECTORY_BUFFER_SIZE];
-    strcpy(folder, "C:\\Shots");
-    MessageBoxContent shown;
-    std::thread answer([&] {
-        HWND box = NULL;
-        for (int tries = 0; tries < 500 && !box; tries++) {
-            Sleep(10);
-            EnumThreadWindows(GetWindowThreadProcessId(ScreenshotsPage, NULL), [](HWND window, LPARAM found) -> BOOL {
-                if (GetWindow(window, GW_OWNER) != ScreenshotsPage)
-                    return TRUE;
-                *(HWND *)found = window;
-                return FALSE;
-            }, (LPARAM)&box);
-        }
-        if (!box)
-            return;
-        shown = ReadMessageBox(box);
-        PressMessageBoxButton(box, "OK");
-    });
-    std::string chosen = "C:\\" + std::string(253, 'f');    /* 256 characters */
-    EXPECT_EQ(0, AcceptChosenFolder(ScreenshotsPage, folder, chosen.c_str()));
-    answer.join();
+    Create();
+    char folder[DIRECTORY_BUFFER_SIZE] = "C:\\Shots";
+    BoxAnswer answer("Zentu");
+    EXPECT_EQ(0, AcceptChosenFolder(ScreenshotsPage, folder, ("C:\\" + std::string(253, 'f')).c_str()));
+    answer.thread.join();
     EXPECT_STREQ("C:\\Shots", folder);
-    EXPECT_EQ("The folder path is too long: at most 255 characters.", shown.text);
-    EXPECT_TRUE(shown.owned);
+    EXPECT_EQ("The folder path is too long: at most 255 characters.", answer.shown.text);
+    EXPECT_EQ(ScreenshotsPage, answer.owner);
+}
+
+/* The shell's folder browser, owned by the page, in its new style (which
+ * lets the user make a folder); Cancel keeps the folder, OK takes the one
+ * selected, and the library hears either. */
+TEST_F(PageSet, ChangeFolderOpensTheNewStyleFolderBrowserOwnedByThePage)
+{
+    Create();
+    for (int button : { IDCANCEL, IDOK }) {
+        std::string texts;
+        std::thread answer([&] {
+            HWND browser = NULL;
+            WaitUntil([&] {
+                browser = FindWindowExA(NULL, NULL, "#32770", NULL);
+                while (browser && !(GetWindow(browser, GW_OWNER) == MoviesPage && IsWindowVisible(browser)))
+                    browser = FindWindowExA(NULL, browser, "#32770", NULL);
+                return browser != NULL;
+            }, 15000);
+            for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                texts += IsWindowVisible(child) ? WindowText(child) + "|" : "";
+            PostMessageA(browser, WM_COMMAND, button, 0);
+        });
+        size_t before = Calls().size();
+        Click(MoviesPage, IDC_MOVIES_CHANGE_FOLDER);
+        answer.join();
+        EXPECT_NE(std::string::npos, texts.find("|Please select the folder to save Zentu movies in:|")) << texts;
+        EXPECT_NE(std::string::npos, texts.find("|&Make New Folder|")) << texts;
+        ASSERT_EQ(before + 1, Calls().size());
+        EXPECT_EQ(button == IDCANCEL, std::string(ProgramFolder) == SharedSettings.MovieDirectory);
+        EXPECT_EQ(SharedSettings.MovieDirectory, Calls().back().Text(7));
+        EXPECT_EQ(SharedSettings.MovieDirectory, Text(MoviesPage, IDC_MOVIES_FOLDER));
+    }
 }
 
 TEST_F(PageSet, ClearButtonsStoreZeroAndShowNone)
 {
-    struct ClearCase {
-        HWND *page;
-        int button, field;
-        DWORD *setting;
-    };
-    const ClearCase cases[] = {
-        { &FpsPage, IDC_FPS_OVERLAY_CLEAR, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey },
-        { &FpsPage, IDC_FPS_LOG_CLEAR, IDC_FPS_LOG_KEY, &SharedSettings.LogKey },
-        { &MoviesPage, IDC_MOVIES_CLEAR, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey },
-        { &ScreenshotsPage, IDC_SCREENSHOTS_CLEAR, IDC_SCREENSHOTS_CAPTURE_KEY, &SharedSettings.CaptureKey },
-    };
-    for (const ClearCase &c : cases) {
-        SCOPED_TRACE(c.field);
-        EXPECT_NE(0u, *c.setting);
-        SendMessageA(*c.page, WM_COMMAND, MAKEWPARAM(c.button, BN_CLICKED), (LPARAM)GetDlgItem(*c.page, c.button));
-        EXPECT_EQ(0u, *c.setting);
-        EXPECT_EQ("None", Text(GetDlgItem(*c.page, c.field)));
+    Create();
+    const struct {
+        HWND page;
+        int button, field, position;
+    } cases[] = { { FpsPage, IDC_FPS_OVERLAY_CLEAR, IDC_FPS_OVERLAY_KEY, 56 },
+                  { FpsPage, IDC_FPS_LOG_CLEAR, IDC_FPS_LOG_KEY, 57 },
+                  { MoviesPage, IDC_MOVIES_CLEAR, IDC_MOVIES_MOVIE_KEY, 58 },
+                  { ScreenshotsPage, IDC_SCREENSHOTS_CLEAR, IDC_SCREENSHOTS_CAPTURE_KEY, 59 } };
+    for (const auto &c : cases) {
+        EXPECT_NE("None", Text(c.page, c.field));
+        Click(c.page, c.button);
+        EXPECT_EQ(0u, Calls().back().Number(c.position)) << c.field;
+        EXPECT_EQ("None", Text(c.page, c.field));
     }
 }
 
-TEST_F(PageSet, MouseMovesPostSelectAllOnlyWhileAssigning)
+/* What a button shows on the screen, folded into one number. */
+static unsigned long long ButtonImage(int id)
 {
-    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
-    MSG msg;
-    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_FALSE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
-
-    OverlayKeyAssigning = 1;
-    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    ASSERT_TRUE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
-    EXPECT_EQ(0u, msg.wParam);
-    EXPECT_EQ(-1, (LONG)msg.lParam);
-    /* other mouse messages post nothing */
-    SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, WM_RBUTTONDOWN));
-    EXPECT_FALSE(PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE));
-    OverlayKeyAssigning = 0;
+    RECT rect;
+    GetWindowRect(GetDlgItem(GeneralPage, id), &rect);
+    HDC screen = GetDC(NULL);
+    unsigned long long image = 0;
+    for (LONG y = rect.top; y < rect.bottom; y++)
+        for (LONG x = rect.left; x < rect.right; x++)
+            image = image * 31 + GetPixel(screen, x, y);
+    ReleaseDC(NULL, screen);
+    return image;
 }
 
-TEST_F(PageSet, PagesPaintTheirSkinAndButtons)
+TEST_F(PageSet, HelpMinimiseAndCloseButtonsAreDrawnEachWithItsOwnImage)
 {
+    Create();
     ShowWindow(GeneralPage, SW_SHOW);
     UpdateWindow(GeneralPage);
     PumpFor(300);
-    /* The help button's up image is not the body colour under it. */
-    HWND help = GetDlgItem(GeneralPage, IDC_GENERAL_HELP);
-    RECT helpRect;
-    GetWindowRect(help, &helpRect);
-    HDC screen = GetDC(NULL);
-    COLORREF inside = GetPixel(screen, helpRect.left + 10, helpRect.top + (helpRect.bottom - helpRect.top) / 2);
-    COLORREF body = GetPixel(screen, helpRect.left - 30, helpRect.top - 20);
-    ReleaseDC(NULL, screen);
-    EXPECT_NE(inside, body);
-    EXPECT_NE(inside, RGB(0, 0, 0));
+    EXPECT_NE(ButtonImage(IDC_GENERAL_HELP), ButtonImage(IDC_GENERAL_MINIMISE));
+    EXPECT_NE(ButtonImage(IDC_GENERAL_HELP), ButtonImage(IDC_GENERAL_CLOSE));
+    EXPECT_NE(ButtonImage(IDC_GENERAL_MINIMISE), ButtonImage(IDC_GENERAL_CLOSE));
 }
 
-/* A stored placement puts the pages back only where the user can reach
- * them: the page's own size, and the title band on a monitor's work area. */
-TEST(PagePlacement, IsAppliedOnlyWhenThePageCanBeReachedThere)
+/* A move is stored with the screen it happened on; the stored place counts
+ * on the same screen size and DPI (96 when none was stored) where the title
+ * band can be reached. */
+TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 {
-    ScopedKeyRestore placement(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2");
-    ProgramInstance = GetModuleHandleA(NULL);
-    FillFolderPaths();
-    ApplySettingDefaults();
-    auto createAndMeasure = [](RECT *rect) {
-        CreatePageSet();
-        GetWindowRect(GeneralPage, rect);
-        DestroyPageSet();
-        PumpFor(50);
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    };
-    RECT centred;
-    createAndMeasure(&centred);
-    const LONG width = centred.right - centred.left, height = centred.bottom - centred.top;
-    const LONG screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-
-    struct PlacementCase {
-        const char *name;
-        LONG left, top, width, height;
-        bool restored;
-    };
-    const PlacementCase cases[] = {
-        { "on screen", 37, 41, width, height, true },
-        { "at the bottom, title band still on screen", 37, screenHeight - height / 5, width, height, true },
-        { "another size", 37, 41, width + 10, height, false },
-        { "on a monitor that is gone", screenWidth + 100, 41, width, height, false },
-        { "title band above the screen", 37, -5, width, height, false },
-        { "title band below the screen", 37, screenHeight - 2, width, height, false },
-    };
-    for (const PlacementCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        WINDOWPLACEMENT stored = {};
-        stored.length = sizeof stored;
-        stored.showCmd = SW_SHOWNORMAL;
-        stored.rcNormalPosition = { c.left, c.top, c.left + c.width, c.top + c.height };
-        SetRawValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "Window", REG_BINARY, &stored, sizeof stored);
-        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowX", (DWORD)screenWidth);
-        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowY", (DWORD)screenHeight);
-        SetDwordValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Zentu2", "WindowDPI", PageDpi);
-        RECT shown;
-        createAndMeasure(&shown);
-        if (c.restored) {
-            EXPECT_EQ(c.left, shown.left);
-            EXPECT_EQ(c.top, shown.top);
-        } else {
-            EXPECT_EQ(centred.left, shown.left);
-            EXPECT_EQ(centred.top, shown.top);
-        }
+    Create();
+    SetWindowPos(FpsPage, NULL, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const DWORD width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<BYTE> data;
+    DWORD type;
+    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, PlacementKey, "Window", &type, &data));
+    ASSERT_EQ(sizeof(WINDOWPLACEMENT), data.size());
+    WINDOWPLACEMENT stored = *(WINDOWPLACEMENT *)data.data();
+    EXPECT_EQ(37, stored.rcNormalPosition.left);
+    EXPECT_EQ(41, stored.rcNormalPosition.top);
+    for (auto written : { std::make_pair("WindowX", width), { "WindowY", height }, { "WindowDPI", 96 } }) {
+        ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, PlacementKey, written.first, &type, &data));
+        EXPECT_EQ(written.second, *(DWORD *)data.data()) << written.first;
     }
+    DestroyPageSet();
+    const struct {
+        const char *name;
+        DWORD width, height;
+        const char *dpi;       /* its 4 bytes; NULL: none stored */
+        LONG top;
+        bool restored;
+    } cases[] = {
+        { "same screen", width, height, "\x60\0\0", 41, true }, { "no DPI", width, height, NULL, 41, true },
+        { "DPI without data", width, height, "", 41, true }, { "other DPI", width, height, "\x78\0\0", 41, false },
+        { "other width", width + 1, height, "\x60\0\0", 41, false },
+        { "other height", width, height + 8, "\x60\0\0", 41, false },
+        { "title band off the screen", width, height, "\x60\0\0", (LONG)height - 2, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        OffsetRect(&stored.rcNormalPosition, 0, c.top - stored.rcNormalPosition.top);
+        SetRawValue(HKEY_LOCAL_MACHINE, PlacementKey, "Window", REG_BINARY, &stored, sizeof stored);
+        SetDwordValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowX", c.width);
+        SetDwordValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowY", c.height);
+        DeleteValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI");
+        if (c.dpi)
+            SetRawValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI", REG_DWORD, c.dpi, c.dpi[0] ? 4 : 0);
+        Create();
+        RECT shown;
+        GetWindowRect(GeneralPage, &shown);
+        EXPECT_EQ(c.restored, shown.left == 37 && shown.top == c.top) << shown.left << ", " << shown.top;
+        EXPECT_FALSE(IsWindowVisible(GeneralPage));
+        DestroyPageSet();
+    }
+}
+
+/* What the pages hand to the shell, recorded in place of ShellExecuteA. */
+static std::atomic<int> ShellLaunches{ 0 };
+static std::string LastLaunch;
+static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT)
+{
+    LastLaunch = std::to_string((ULONG_PTR)owner) + " " + verb + " " + file;
+    ShellLaunches++;
+    return (HINSTANCE)42;
+}
+
+/* Points this program's import of ShellExecuteA elsewhere; returns the old
+ * target. */
+static void *ReplaceShellExecute(void *replacement)
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    auto *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; dll->Name; dll++)
+        for (auto *name = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk),
+                  *slot = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk); name->u1.AddressOfData; name++, slot++)
+            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
+                strcmp((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, "ShellExecuteA") == 0) {
+                DWORD protection;
+                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+                void *previous = (void *)slot->u1.Function;
+                slot->u1.Function = (ULONG_PTR)replacement;
+                VirtualProtect(slot, sizeof *slot, protection, &protection);
+                return previous;
+            }
+    return NULL;
+}
+
+/* A box the shell shows about a launch belongs in front of the page. */
+TEST_F(PageSet, ShellLaunchesNameThePageAsTheirOwner)
+{
+    Create();
+    void *shellExecute = ReplaceShellExecute((void *)RecordShellExecute);
+    ASSERT_TRUE(shellExecute);
+    const struct {
+        HWND page;
+        int button;
+        std::string launch;
+    } cases[] = { { FpsPage, IDC_FPS_HELP, "open HELP_FPS.HTM" },
+                  { MoviesPage, IDC_MOVIES_VIEW_FOLDER, "explore " + std::string(ProgramFolder) + "\\" } };
+    for (const auto &c : cases) {
+        int before = ShellLaunches;
+        Click(c.page, c.button);
+        EXPECT_TRUE(WaitUntil([&] { return ShellLaunches > before; }, 5000));
+        EXPECT_EQ(std::to_string((ULONG_PTR)c.page) + " " + c.launch, LastLaunch);
+    }
+    ReplaceShellExecute(shellExecute);
 }

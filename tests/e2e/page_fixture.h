@@ -3,39 +3,8 @@
 
 #include "e2e.h"
 
-#include <string.h>
-
 inline const char *const PageTitles[] = { "ZENTU64 general", "ZENTU64 fps", "ZENTU64 movies", "ZENTU64 screenshots" };
 enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
-
-inline const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline const char PlacementKey[] = "SOFTWARE\\Zentu2";
-
-/* Every top-level window of the process with this title, shown or not. */
-struct TitleSearch {
-    DWORD pid;
-    const char *title;
-    HWND found;
-};
-
-inline BOOL CALLBACK FindTitled(HWND window, LPARAM lParam)
-{
-    TitleSearch *search = (TitleSearch *)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && WindowText(window) == search->title) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-inline HWND FindPage(DWORD pid, const char *title)
-{
-    TitleSearch search{ pid, title, NULL };
-    EnumWindows(FindTitled, (LPARAM)&search);
-    return search.found;
-}
 
 class Pages : public CompanionTest {
 protected:
@@ -55,7 +24,7 @@ protected:
         }, 20000);
         ASSERT_GE(FirstCallWithHooks(calls), 0);
         for (int i = 0; i < 4; i++) {
-            page_[i] = FindPage(companion_.Pid(), PageTitles[i]);
+            page_[i] = FindHiddenOrShownProcessWindow(companion_.Pid(), PageTitles[i]);
             ASSERT_TRUE(page_[i]) << PageTitles[i];
         }
     }
@@ -68,13 +37,11 @@ protected:
         }
     }
 
-    bool Visible(int index) const { return IsWindowVisible(page_[index]) != FALSE; }
-
     std::vector<int> VisiblePages() const
     {
         std::vector<int> visible;
         for (int i = 0; i < 4; i++)
-            if (Visible(i))
+            if (IsWindowVisible(page_[i]))
                 visible.push_back(i);
         return visible;
     }
@@ -85,32 +52,28 @@ protected:
         return WaitUntil([&] { return VisiblePages() == expected; }, timeoutMs);
     }
 
+    /* What the main tool's notification icon sends: a mouse message. */
     void Notify(LPARAM mouseMessage) { PostMessageA(page_[GENERAL], WM_USER + 1, 0, mouseMessage); }
-
-    void ShowCurrentPage()
-    {
-        Notify(WM_LBUTTONDBLCLK);
-    }
+    void ShowCurrentPage() { Notify(WM_LBUTTONDBLCLK); }
 
     /* A left click at a point of the 400 x 300 design space. */
     void ClickDesignPoint(int index, int designX, int designY)
     {
         RECT rect;
         GetWindowRect(page_[index], &rect);
-        int width = rect.right - rect.left, height = rect.bottom - rect.top;
         /* The smallest client point that maps onto the design point. */
-        int x = (designX * width + 399) / 400;
-        int y = (designY * height + 299) / 300;
+        int x = (designX * (rect.right - rect.left) + 399) / 400;
+        int y = (designY * (rect.bottom - rect.top) + 299) / 300;
         PostMessageA(page_[index], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         PostMessageA(page_[index], WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     }
 
     void Click(int index, int controlId)
     {
-        SendMessageTimeoutA(GetDlgItem(page_[index], controlId), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        SendMessageTimeoutA(Control(index, controlId), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
     }
 
-    size_t SetupCount() const { return folder_.SetupCalls().size(); }
+    HWND Control(int index, int id) const { return GetDlgItem(page_[index], id); }
 
     /* Waits for the calls after the first `seen` to settle (no new one for
      * 300 ms) and returns all calls. */
@@ -139,23 +102,7 @@ protected:
         return NULL;
     }
 
-    HWND Control(int index, int id) const { return GetDlgItem(page_[index], id); }
-
-    int CheckState(int index, int id) const
-    {
-        return (int)SendMessageA(Control(index, id), BM_GETCHECK, 0, 0);
-    }
-
-    /* Types characters into an edit control as key presses would. */
-    void Type(int index, int id, const char *text)
-    {
-        for (const char *c = text; *c; c++)
-            SendMessageTimeoutA(Control(index, id), WM_CHAR, (WPARAM)(unsigned char)*c, 1, SMTO_ABORTIFHUNG, 5000,
-                                NULL);
-    }
-
     CompanionFolder folder_{ "normal" };
     CompanionProcess companion_;
     HWND page_[4] = {};
 };
-

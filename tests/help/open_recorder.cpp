@@ -1,44 +1,19 @@
-/* Stands in for the browser in the help tests: registered as the program
- * that opens .htm files, it appends the command line it was started with and
- * its working folder, one line each, to the record file named by its first
- * argument, and ends. */
+/* Stands in for the browser in the page walk: registered as the program that
+ * opens .htm files ("recorder" "record file" "%1"), it writes what it was
+ * asked to open, resolved in its working folder, to the record file. */
 #include <windows.h>
 
 #include <stdio.h>
-#include <string.h>
-
-/* Skips one argument of a command line, quoted or not. */
-static const char *SkipArgument(const char *text)
-{
-    while (*text == ' ' || *text == '\t')
-        text++;
-    if (*text == '"') {
-        text++;
-        while (*text && *text != '"')
-            text++;
-        if (*text == '"')
-            text++;
-    } else {
-        while (*text && *text != ' ' && *text != '\t')
-            text++;
-    }
-    while (*text == ' ' || *text == '\t')
-        text++;
-    return text;
-}
 
 int main(int argc, char **argv)
 {
-    if (argc < 2)
+    char opened[MAX_PATH] = "";
+    if (argc < 3 || !GetFullPathNameA(argv[2], sizeof opened, opened, NULL))
         return 2;
-    /* Everything after the record file's name: what the shell asked to open. */
-    const char *opened = SkipArgument(SkipArgument(GetCommandLineA()));
-    char folder[MAX_PATH] = "";
-    GetCurrentDirectoryA(sizeof folder, folder);
-    FILE *record = fopen(argv[1], "ab");
+    FILE *record = fopen(argv[1], "wb");
     if (!record)
         return 3;
-    fprintf(record, "open %s\r\nfolder %s\r\n", opened, folder);
+    fprintf(record, "%s\r\n", opened);
     fclose(record);
     return 0;
 }

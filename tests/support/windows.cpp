@@ -16,6 +16,7 @@ std::string WindowText(HWND window)
 struct FindData {
     DWORD pid;
     std::vector<HWND> windows;
+    bool hiddenToo;
 };
 
 static BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM lParam)
@@ -23,14 +24,14 @@ static BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM lParam)
     FindData *data = (FindData *)lParam;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == data->pid && IsWindowVisible(window))
+    if (pid == data->pid && (data->hiddenToo || IsWindowVisible(window)))
         data->windows.push_back(window);
     return TRUE;
 }
 
-static std::vector<HWND> ProcessWindows(DWORD pid)
+static std::vector<HWND> ProcessWindows(DWORD pid, bool hiddenToo = false)
 {
-    FindData data{ pid, {} };
+    FindData data{ pid, {}, hiddenToo };
     EnumWindows(CollectProcessWindow, (LPARAM)&data);
     return data.windows;
 }
@@ -38,6 +39,14 @@ static std::vector<HWND> ProcessWindows(DWORD pid)
 HWND FindProcessWindow(DWORD pid, const std::string &caption)
 {
     for (HWND window : ProcessWindows(pid))
+        if (WindowText(window) == caption)
+            return window;
+    return NULL;
+}
+
+HWND FindHiddenOrShownProcessWindow(DWORD pid, const std::string &caption)
+{
+    for (HWND window : ProcessWindows(pid, true))
         if (WindowText(window) == caption)
             return window;
     return NULL;

@@ -8,6 +8,8 @@
 
 /* A visible top-level window of the process with this exact caption. */
 HWND FindProcessWindow(DWORD pid, const std::string &caption);
+/* A top-level window of the process with this exact caption, shown or not. */
+HWND FindHiddenOrShownProcessWindow(DWORD pid, const std::string &caption);
 /* Polls FindProcessWindow until the deadline; NULL when none appeared. */
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs);
 /* Captions of every visible top-level window of the process. */

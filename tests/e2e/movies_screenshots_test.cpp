@@ -198,25 +198,8 @@ protected:
     std::string work_ = folder_.Path() + "\\work";
 };
 
-TEST_F(PlantedLibrary, IsNotLoadedFromTheCurrentFolder)
-{
-    ShowWindow(page_[MOVIES], SW_SHOW);
-    PostMessageA(Control(MOVIES, IDC_MOVIES_CHANGE_FOLDER), BM_CLICK, 0, 0);
-    HWND browser = WaitForFolderBrowser(page_[MOVIES]);
-    ASSERT_TRUE(browser) << "the folder browser did not open";
-    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(browser); }, 5000));
-    EXPECT_FALSE(PlantedLoaded()) << "the library planted in the current folder was loaded";
-    EXPECT_TRUE(companion_.Running());
-}
-
 /* The same library beside the program is the library's own and loads. */
 class HelperBesideTheProgram : public PlantedLibrary {
 protected:
     std::string PlantIn() const override { return folder_.Path(); }
 };
-
-TEST_F(HelperBesideTheProgram, IsLoadedFromTheProgramFolder)
-{
-    EXPECT_TRUE(WaitUntil([&] { return PlantedLoaded(); }, 5000));
-}

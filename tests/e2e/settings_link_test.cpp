@@ -18,21 +18,19 @@ TEST_F(SettingsLink, EveryRefreshHandsTheRegistryValuesToTheLibrary3000MsApart)
     GetSystemDirectoryA(system, sizeof system);
     for (const LibraryCall &call : setups) {
         ASSERT_EQ(59u, call.args.size());
-        EXPECT_EQ(1u, call.Number(4));
-        EXPECT_EQ(1u, call.Number(22));
         for (int zero : { 12, 13, 18, 21, 33, 42, 43, 44, 45, 46, 47, 50, 51, 52, 53, 54 })
             EXPECT_EQ(0u, call.Number(zero)) << "position " << zero;
-        EXPECT_EQ(2u, call.Number(11)) << "Overlay Corner, read at start-up";
+        /* constants, "Overlay Corner" read at start-up, the capture size before
+         * the pages compute it, and the hotkeys F12, F11, F9, F10 */
+        const UINT32 values[][2] = { { 4, 1 }, { 22, 1 }, { 11, 2 }, { 30, 1600 }, { 31, 1200 }, { 32, 7733248 },
+                                     { 56, 123 }, { 57, 122 }, { 58, 120 }, { 59, 121 } };
+        for (const auto &v : values)
+            EXPECT_EQ(v[1], call.Number(v[0])) << "position " << v[0];
         for (int position : { 6, 7, 8 })
             EXPECT_EQ(folder.Path(), call.Text(position)) << "position " << position;
         EXPECT_EQ(folder.Path() + "\\benchmarks", call.Text(9));
         EXPECT_STREQ(system, call.Text(19).c_str());
         EXPECT_EQ(setups[0].Address(25), call.Address(25));
-        /* the capture size before the pages compute it, and the hotkeys F12, F11, F9, F10 */
-        const UINT32 values[][2] = { { 30, 1600 }, { 31, 1200 }, { 32, 7733248 }, { 56, 123 }, { 57, 122 },
-                                     { 58, 120 }, { 59, 121 } };
-        for (const auto &v : values)
-            EXPECT_EQ(v[1], call.Number(v[0])) << "position " << v[0];
     }
     EXPECT_NE(0u, setups[0].Address(25));
 

@@ -27,23 +27,18 @@ class Page(html.parser.HTMLParser):
         self.text = " ".join("".join(self.words).split())
 
     def handle_starttag(self, tag, attrs):
-        for name, value in attrs:
-            if name == "id" or (tag, name) == ("a", "name"):
-                self.ids.add(value)
-            if (tag, name) == ("a", "href"):
-                self.links.append(value)
-        if tag not in EMPTY:
-            self.open.append(tag)
+        self.ids.update(v for k, v in attrs if k == "id" or (tag, k) == ("a", "name"))
+        self.links += [v for k, v in attrs if (tag, k) == ("a", "href")]
+        self.open += [tag] if tag not in EMPTY else []
 
     def handle_endtag(self, tag):
-        if tag in EMPTY or not self.open or self.open[-1] != tag:
+        if tag in EMPTY or self.open[-1:] != [tag]:
             self.errors.append(f"line {self.getpos()[0]}: </{tag}> does not close {self.open[-1:]}")
         else:
             self.open.pop()
 
     def handle_data(self, data):
-        if "body" in self.open:
-            self.words.append(data)
+        self.words += [data] if "body" in self.open else []
 
 
 def control_texts(rc, dialog):
@@ -61,16 +56,12 @@ def main(root, help_folder):
     pages = {name: Page(os.path.join(help_folder, name)) for name in PAGES.values()}
     errors = []
     for dialog, name in PAGES.items():
-        page = pages[name]
-        errors += [f"{name}: {e}" for e in page.errors]
-        texts = control_texts(rc, dialog)
-        errors += [f"{name}: no control texts found in {dialog}"] * (not texts)
-        errors += [f"{name}: does not name {t!r}" for t in texts if " ".join(t.split()) not in page.text]
-        for href in page.links:
-            target, _, fragment = href.partition("#")
-            target_page = pages.get(target or name)
-            if target_page is None or (fragment and fragment not in target_page.ids):
-                errors.append(f"{name}: link {href} leads nowhere in the help")
+        texts = control_texts(rc, dialog) or [f"(no control texts found in {dialog})"]
+        errors += [f"{name}: {e}" for e in pages[name].errors]
+        errors += [f"{name}: does not name {t!r}" for t in texts if " ".join(t.split()) not in pages[name].text]
+        for target, _, fragment in (href.partition("#") for href in pages[name].links):
+            if (target or name) not in pages or (fragment and fragment not in pages[target or name].ids):
+                errors.append(f"{name}: link {target}#{fragment} leads nowhere in the help")
     print("\n".join(errors) or "the help pages are well-formed, complete and linked")
     return 1 if errors else 0
 

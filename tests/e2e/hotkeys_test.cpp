@@ -43,9 +43,9 @@ TEST_F(Hotkeys, AltHotkeyIsSwallowedAndAFieldTakesTheNextKeyAlsoAfterAStall)
     CloseHandle(CreateFileA(stallTrigger_.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
     ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(stallTrigger_.c_str()) == INVALID_FILE_ATTRIBUTES; }, 8000))
         << "the library call never stalled";
-    size_t stalledAt = SetupCount();
+    size_t stalledAt = folder_.SetupCalls().size();
     PressKey(VK_F7);
-    ASSERT_TRUE(WaitUntil([&] { return SetupCount() > stalledAt; }, 8000)) << "the companion never came back";
+    ASSERT_TRUE(WaitUntil([&] { return folder_.SetupCalls().size() > stalledAt; }, 8000)) << "the companion never came back";
 
     /* Alt+F9 is kept from the desktop; F9 goes on. */
     SendKey(VK_MENU, false, TestKeys);

@@ -1,25 +1,17 @@
-/*
- * A library the hook library loads by its bare name, planted by a test. If
- * it is ever loaded, it leaves the file "planted-library-loaded" beside
- * itself and refuses to stay.
- */
+/* A library the hook library loads by its bare name, planted by a test: when
+ * loaded, it leaves "planted-library-loaded" beside itself and refuses to stay. */
 #include <windows.h>
 
-#include <string.h>
+#include <string>
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    (void)reserved;
-    if (reason != DLL_PROCESS_ATTACH)
-        return TRUE;
     char path[MAX_PATH];
     DWORD length = GetModuleFileNameA(instance, path, sizeof path);
-    char *slash = length && length < sizeof path ? strrchr(path, '\\') : NULL;
-    if (slash && (size_t)(slash - path) + sizeof "\\planted-library-loaded" <= sizeof path) {
-        strcpy(slash, "\\planted-library-loaded");
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
-    }
+    if (reason != DLL_PROCESS_ATTACH || length == 0 || length >= sizeof path)
+        return TRUE;
+    std::string marker = std::string(path, length);
+    marker = marker.substr(0, marker.rfind('\\')) + "\\planted-library-loaded";
+    CloseHandle(CreateFileA(marker.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     return FALSE;
 }

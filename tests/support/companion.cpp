@@ -144,10 +144,10 @@ CompanionFolder::~CompanionFolder()
     RemoveTree(root_);
 }
 
-std::vector<LibraryCall> CompanionFolder::Calls() const
+std::vector<LibraryCall> ReadCalls(const std::string &logPath)
 {
     std::vector<LibraryCall> calls;
-    std::string content = ReadWholeFile(LogPath());
+    std::string content = ReadWholeFile(logPath);
 
     size_t start = 0;
     for (;;) {
@@ -174,6 +174,40 @@ std::vector<LibraryCall> CompanionFolder::Calls() const
         calls.push_back(call);
     }
     return calls;
+}
+
+std::vector<LibraryCall> CompanionFolder::Calls() const
+{
+    return ReadCalls(LogPath());
+}
+
+int FirstCallWithHooks(const std::vector<LibraryCall> &calls)
+{
+    for (size_t i = 0; i < calls.size(); i++)
+        if (calls[i].name == "ZentuSetup" && calls[i].Address(1) != 0 && calls[i].Address(2) != 0)
+            return (int)i;
+    return -1;
+}
+
+bool StartedUp(const std::vector<LibraryCall> &calls)
+{
+    int hooked = FirstCallWithHooks(calls);
+    return hooked >= 0 && calls.size() >= (size_t)hooked + 2;
+}
+
+bool HasShutdownCall(const std::vector<LibraryCall> &calls)
+{
+    return !calls.empty() && calls.back().name == "ZentuSetup" && calls.back().Number(3) == 1;
+}
+
+void ExpectOneShutdownCallAtTheEnd(const std::vector<LibraryCall> &calls)
+{
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ("ZentuSetup", calls.back().name);
+    for (size_t i = 0; i < calls.size(); i++)
+        if (calls[i].name == "ZentuSetup") {
+            EXPECT_EQ(i + 1 == calls.size() ? 1u : 0u, calls[i].Number(3)) << "call " << i;
+        }
 }
 
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const

@@ -5,7 +5,11 @@
  */
 #pragma once
 
+#include "support/registry.h"
+
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -83,3 +87,26 @@ std::string ReadWholeFile(const std::string &path);
 
 /* Polls cond every 20 ms until it holds or the deadline passes. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);
+
+/* The calls a stand-in recorded in this log file; only complete lines. */
+std::vector<LibraryCall> ReadCalls(const std::string &logPath);
+
+/* The first call that carries the library's hook handles: start-up's own
+ * call after the hooks went in. -1 when there is none. */
+int FirstCallWithHooks(const std::vector<LibraryCall> &calls);
+/* Start-up's call with the hooks and the one after the first refresh are in. */
+bool StartedUp(const std::vector<LibraryCall> &calls);
+bool HasShutdownCall(const std::vector<LibraryCall> &calls);
+/* The last call is a ZentuSetup, and it alone carries the shutdown flag. */
+void ExpectOneShutdownCallAtTheEnd(const std::vector<LibraryCall> &calls);
+
+/* Every end-to-end test starts without the settings key and puts it back. */
+class CompanionTest : public testing::Test {
+protected:
+    ScopedKeyRestore settingsKey_{ HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY };
+
+    static void SetRunning(DWORD running)
+    {
+        SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Running", running);
+    }
+};

@@ -136,3 +136,18 @@ ScopedValueRestore::~ScopedValueRestore()
     if (!createdFrom_.empty())
         DeleteKey(root_, createdFrom_.c_str());
 }
+
+void SetSetting(const char *name, DWORD value)
+{
+    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, value);
+}
+
+void SetSetting(const char *name, const std::string &text)
+{
+    SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, text);
+}
+
+void SetSetting(const char *name, DWORD type, const void *data, DWORD size)
+{
+    SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, type, data, size);
+}

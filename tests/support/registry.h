@@ -8,6 +8,11 @@
 
 #define TEST_SETTINGS_KEY "SOFTWARE\\Wow6432Node\\Zentu2"
 
+/* Values in the main tool's settings key, as it writes them. */
+void SetSetting(const char *name, DWORD value);
+void SetSetting(const char *name, const std::string &text);
+void SetSetting(const char *name, DWORD type, const void *data, DWORD size);
+
 void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value);
 void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value);
 void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size);

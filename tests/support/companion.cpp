@@ -144,10 +144,10 @@ CompanionFolder::~CompanionFolder()
     RemoveTree(root_);
 }
 
-std::vector<LibraryCall> CompanionFolder::Calls() const
+std::vector<LibraryCall> ReadCalls(const std::string &path)
 {
     std::vector<LibraryCall> calls;
-    std::string content = ReadWholeFile(LogPath());
+    std::string content = ReadWholeFile(path);
 
     size_t start = 0;
     for (;;) {
@@ -174,6 +174,11 @@ std::vector<LibraryCall> CompanionFolder::Calls() const
         calls.push_back(call);
     }
     return calls;
+}
+
+std::vector<LibraryCall> CompanionFolder::Calls() const
+{
+    return ReadCalls(LogPath());
 }
 
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const
@@ -267,4 +272,38 @@ void CompanionProcess::Kill()
     }
     CloseHandle(info_.hProcess);
     info_ = {};
+}
+
+long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
+{
+    std::string path = UniqueTempFolder("zentu-output") + ".txt";
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = file;
+    std::string commandLine = "\"" + exePath + "\"";
+    PROCESS_INFORMATION process = {};
+    BOOL started = file != INVALID_HANDLE_VALUE &&
+                   CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL,
+                                  &startup, &process);
+    CloseHandle(file);
+    EXPECT_TRUE(started) << "cannot start " << exePath << ": error " << GetLastError();
+    long code = -1;
+    if (started) {
+        CloseHandle(process.hThread);
+        DWORD exitCode = 0;
+        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(process.hProcess, &exitCode))
+            code = (long)exitCode;
+        else
+            TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hProcess);
+    }
+    *output = ReadWholeFile(path);
+    DeleteFileA(path.c_str());
+    return code;
 }

@@ -1,27 +1,14 @@
 /*
- * Test double of the system's D3D9.DLL and, built with FAKE_DEBUG_RUNTIME, of
- * the debug runtime D3D9D.DLL. Its objects hold real functions in the slots
- * the probe calls and, in the slots it only locates (Present, the cursor
- * methods), exported 16-byte code arrays; every other slot is NULL.
- *
- * Like the real runtime, D3D9.DLL maps D3D9D.DLL from its own folder and lets
- * it create the object while HKLM "Software\Microsoft\Direct3D"
- * "LoadDebugRuntime" is a non-zero number, and unmaps it when it is not.
- *
- * Behaviour: words in ZENTU_FAKE_D3D9, read at every call; D3D9D.DLL reads
- * them with "debug-" in front.
- *   create31-null create30-null       Direct3DCreate9 gives NULL for that version
- *   mode-fails device-fails swapchain-fails identifier-fails
- *   present= set-cursor-properties= set-cursor-position= show-cursor=
- *     other (the 5th byte changed) | outside (readable memory of no module);
- *     otherwise the known prologue
- *   driver=<text> version=<number> driver-unterminated driver-untouched
- *                                     the adapter identifier
- *   no-debug-runtime  never maps D3D9D.DLL; debug-always  always does
- *
- * Record (ZENTU_FAKE_LOG): "Created" and "Released" with the module and the
- * kind of object, and "CreateDevice" with the module and the focus window.
- * Built with FAKE_NO_CREATE, the library lacks Direct3DCreate9.
+ * Test double of D3D9.DLL and, built with FAKE_DEBUG_RUNTIME, of D3D9D.DLL:
+ * real functions in the slots the probe calls, exported code arrays in the
+ * slots it only locates, NULL elsewhere. Like the real runtime, D3D9.DLL lets
+ * D3D9D.DLL from its own folder create the objects while "LoadDebugRuntime"
+ * is a non-zero number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with
+ * "debug-" in front): create31-null create30-null mode-fails device-fails
+ * swapchain-fails identifier-fails, present=other set-cursor-position=other
+ * (the 5th code byte changed), driver=<text> version=<n> driver-unterminated
+ * driver-untouched, no-debug-runtime debug-always. Record (ZENTU_FAKE_LOG):
+ * "Created" and "Released" objects, "CreateDevice" with the focus window.
  */
 #include "tests/support/call_record.h"
 
@@ -31,55 +18,39 @@
 #include <string.h>
 
 #ifdef FAKE_DEBUG_RUNTIME
-#define TAG "D3D9D"
-#define PREFIX "debug-"
+static const char Prefix[] = "debug-";
 #else
-#define TAG "D3D9"
-#define PREFIX ""
+static const char Prefix[] = "";
 #endif
 
-extern "C" {
-__declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[16];
-__declspec(dllexport) BYTE FakeSetCursorPropertiesCode[16], FakeSetCursorPositionCode[16], FakeShowCursorCode[16];
+extern "C" { /* definitions, hence the braces */
+__declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[16], FakeSetCursorPropertiesCode[16],
+    FakeSetCursorPositionCode[16], FakeShowCursorCode[16];
 }
 static HMODULE ThisModule;
+static const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
 
-/* What follows " <prefix><name>" and an optional '=' (a word ends at a
- * blank), with the value copied into value; NULL when the word is absent. */
-static const char *Word(const char *name, char *value = NULL, size_t size = 0)
+/* What follows the word (a flag ends in a blank, a value word in '='). */
+static const char *Word(const char *word)
 {
-    static char words[4096];
-    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, sizeof words - 2);
-    length = length < sizeof words - 2 ? length : 0;
-    words[0] = words[length + 1] = ' ';
-    words[length + 2] = '\0';
-    char key[128];
-    int keyLength = snprintf(key, sizeof key, " %s%s", PREFIX, name);
-    for (const char *found = strstr(words, key); found; found = strstr(found + 1, key)) {
-        const char *end = found + keyLength;
-        if (*end != ' ' && *end++ != '=')
-            continue;
-        if (value)
-            snprintf(value, size, "%.*s", (int)strcspn(end, " "), end);
-        return end;
-    }
-    return NULL;
+    char words[4096], key[64];
+    static char padded[4200];
+    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words, sizeof words);
+    words[length < sizeof words ? length : 0] = '\0';
+    snprintf(padded, sizeof padded, " %s ", words);
+    snprintf(key, sizeof key, " %s%s", Prefix, word);
+    const char *at = strstr(padded, key);
+    return at ? at + strlen(key) : NULL;
 }
 
-static void Record(const char *name, const char *format, ...)
+static void Record(const char *name, const char *field)
 {
     char path[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return;
     RecordLine line;
     RecordStart(&line, name);
-    RecordAppend(&line, "\t" TAG "\t");
-    va_list args;
-    va_start(args, format);
-    line.length += (size_t)vsnprintf(line.text + line.length, sizeof line.text - line.length, format, args);
-    va_end(args);
-    RecordWrite(&line, path);
+    RecordAppend(&line, "\t%s", field);
+    if (GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path) - 1 < sizeof path - 1)
+        RecordWrite(&line, path);
 }
 
 static HRESULT Outcome(const char *failWord)
@@ -96,18 +67,17 @@ struct FakeObject {
 
 static FakeObject *NewObject(const void *const *table, const char *kind, FakeObject *parent)
 {
-    FakeObject *object = new FakeObject{ table, 1, kind, parent };
     if (parent)
         parent->references++;
-    Record("Created", "%s", kind);
-    return object;
+    Record("Created", kind);
+    return new FakeObject{ table, 1, kind, parent };
 }
 
 static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
 {
     LONG left = --self->references;
     if (left == 0) {
-        Record("Released", "%s", self->kind);
+        Record("Released", self->kind);
         if (self->parent)
             Release(self->parent);
         delete self;
@@ -115,77 +85,53 @@ static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
     return (ULONG)left;
 }
 
-/* Fills code as the behaviour word asks; returns the address for the table. */
-static const void *EntryPoint(const char *word, BYTE *code, bool cursor)
+static const void *Code(const char *word, BYTE *code, const BYTE (&prologue)[16])
 {
-    static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
-                                      0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
-    static const BYTE cursorCode[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x90, 0x90, 0x90,
-                                         0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90 };
-    static BYTE *outside;
-    char value[32] = "";
-    Word(word, value, sizeof value);
-    if (strcmp(value, "outside") == 0) {
-        if (!outside)
-            outside = (BYTE *)VirtualAlloc(NULL, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        code = outside + (cursor ? 16 : 0);
-    }
-    memcpy(code, cursor ? cursorCode : present, 16);
-    if (strcmp(value, "other") == 0)
-        code[4] ^= 1;
+    memcpy(code, prologue, 16);
+    code[4] ^= Word(word) != NULL;
     return code;
 }
 
-static const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
-
 static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject **swapChain)
 {
-    HRESULT result = Outcome("swapchain-fails");
-    *swapChain = result == S_OK ? NewObject(SwapChainTable, "SwapChain", self) : NULL;
-    return result;
+    *swapChain = Outcome("swapchain-fails ") == S_OK ? NewObject(SwapChainTable, "SwapChain", self) : NULL;
+    return Outcome("swapchain-fails ");
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
-    if (Outcome("identifier-fails") != S_OK)
-        return Outcome("identifier-fails");
-    char value[600] = "fake_d3d9.dll";
-    Word("driver", value, sizeof value);
-    if (!Word("driver-untouched"))
-        snprintf(id->Driver, sizeof id->Driver, "%s", value);
-    if (Word("driver-unterminated"))
+    if (!Word("driver-untouched "))
+        snprintf(id->Driver, sizeof id->Driver, "%.*s", Word("driver=") ? (int)strcspn(Word("driver="), " ") : 13,
+                 Word("driver=") ? Word("driver=") : "fake_d3d9.dll");
+    if (Word("driver-unterminated "))
         memset(id->Driver, 'u', sizeof id->Driver);
-    id->DriverVersion.QuadPart = Word("version") ? (LONGLONG)strtoull(Word("version"), NULL, 0)
-                                                  : 0x0006000E000110FFLL;
-    return S_OK;
+    id->DriverVersion.QuadPart = Word("version=") ? (LONGLONG)strtoull(Word("version="), NULL, 0) : 0x6000E000110FF;
+    return Outcome("identifier-fails ");
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDISPLAYMODE *mode)
 {
     *mode = { 1280, 1024, 60, D3DFMT_X8R8G8B8 };
-    return Outcome("mode-fails");
+    return Outcome("mode-fails ");
 }
 
 static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
                                              D3DPRESENT_PARAMETERS *, FakeObject **device)
 {
-    Record("CreateDevice", "%p\t%d", (void *)focus, IsWindowVisible(focus) ? 1 : 0);
-    HRESULT result = Outcome("device-fails");
-    /* Rebuilt for every device, so that each shows the current behaviour. */
-    DeviceTable[17] = EntryPoint("present", FakeDevicePresentCode, false);
-    DeviceTable[10] = EntryPoint("set-cursor-properties", FakeSetCursorPropertiesCode, true);
-    DeviceTable[11] = EntryPoint("set-cursor-position", FakeSetCursorPositionCode, true);
-    DeviceTable[12] = EntryPoint("show-cursor", FakeShowCursorCode, true);
-    *device = result == S_OK ? NewObject(DeviceTable, "Device", self) : NULL;
-    return result;
+    static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
+                                      0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
+    static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
+    char window[64];
+    snprintf(window, sizeof window, "%p\t%d", (void *)focus, IsWindowVisible(focus));
+    Record("CreateDevice", window);
+    DeviceTable[17] = Code("present=other", FakeDevicePresentCode, present);
+    DeviceTable[10] = Code("set-cursor-properties=other", FakeSetCursorPropertiesCode, cursor);
+    DeviceTable[11] = Code("set-cursor-position=other", FakeSetCursorPositionCode, cursor);
+    DeviceTable[12] = Code("show-cursor=other", FakeShowCursorCode, cursor);
+    *device = Outcome("device-fails ") == S_OK ? NewObject(DeviceTable, "Device", self) : NULL;
+    return Outcome("device-fails ");
 }
 
-template <typename Method> static const void *Slot(Method method)
-{
-    return reinterpret_cast<const void *>(method);
-}
-
-#ifndef FAKE_NO_CREATE
 extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
 {
 #ifndef FAKE_DEBUG_RUNTIME
@@ -194,35 +140,31 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
     if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", "LoadDebugRuntime", RRF_RT_REG_DWORD, NULL,
                      &setting, &size) != ERROR_SUCCESS)
         setting = 0;
-    if ((setting != 0 || Word("debug-always")) && !Word("no-debug-runtime")) {
+    if ((setting != 0 || Word("debug-always ")) && !Word("no-debug-runtime ")) {
         char path[MAX_PATH];
         GetModuleFileNameA(ThisModule, path, sizeof path);
         strcpy(strrchr(path, '\\'), "\\D3D9D.DLL");
-        if (!debugRuntime)
-            debugRuntime = LoadLibraryA(path);
-        FARPROC create = debugRuntime ? GetProcAddress(debugRuntime, "Direct3DCreate9") : NULL;
-        return create ? reinterpret_cast<void *(WINAPI *)(UINT)>(reinterpret_cast<void *>(create))(sdkVersion)
-                      : NULL;
+        debugRuntime = debugRuntime ? debugRuntime : LoadLibraryA(path);
+        FARPROC create = GetProcAddress(debugRuntime, "Direct3DCreate9");
+        return reinterpret_cast<void *(WINAPI *)(UINT)>(reinterpret_cast<void *>(create))(sdkVersion);
     }
     if (debugRuntime && FreeLibrary(debugRuntime))
         debugRuntime = NULL;
 #endif
     char word[32];
-    snprintf(word, sizeof word, "create%u-null", sdkVersion);
+    snprintf(word, sizeof word, "create%u-null ", sdkVersion);
     return Word(word) ? NULL : NewObject(Direct3DTable, "Direct3D9", NULL);
 }
-#endif
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         ThisModule = instance;
-        Direct3DTable[2] = DeviceTable[2] = SwapChainTable[2] = Slot(Release);
-        Direct3DTable[5] = Slot(GetAdapterIdentifier);
-        Direct3DTable[8] = Slot(GetAdapterDisplayMode);
-        Direct3DTable[16] = Slot(CreateDevice);
-        DeviceTable[14] = Slot(GetSwapChain);
-        memset(FakeSwapChainPresentCode, 0xC3, sizeof FakeSwapChainPresentCode);
+        Direct3DTable[2] = DeviceTable[2] = SwapChainTable[2] = (const void *)Release;
+        Direct3DTable[5] = (const void *)GetAdapterIdentifier;
+        Direct3DTable[8] = (const void *)GetAdapterDisplayMode;
+        Direct3DTable[16] = (const void *)CreateDevice;
+        DeviceTable[14] = (const void *)GetSwapChain;
         SwapChainTable[3] = FakeSwapChainPresentCode;
     }
     return TRUE;

@@ -9,14 +9,9 @@
 
 TEST(ProbeRules, OffsetIsTheDifferenceOfTheLow32BitHalvesWrapping)
 {
-    const ULONG_PTR cases[][3] = {
-        { 0x7FFE12345678ull, 0x7FFE12340000ull, 0x5678u },
-        { 0x10000000ull, 0x10001000ull, 0xFFFFF000u },
-        { 0x200000010ull, 0x1FFFFFFF0ull, 0x20u },
-        { 0xABCD00001234ull, 0x000000001000ull, 0x234u },
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ((UINT32)c[2], ModuleRelativeOffset(c[0], c[1])) << std::hex << c[0] << " - " << c[1];
+    EXPECT_EQ(0x5678u, ModuleRelativeOffset(0x7FFE12345678ull, 0x7FFE12340000ull));
+    EXPECT_EQ(0xFFFFF000u, ModuleRelativeOffset(0x10000000ull, 0x10001000ull));
+    EXPECT_EQ(0x20u, ModuleRelativeOffset(0x200000010ull, 0x1FFFFFFF0ull));
 }
 
 TEST(ProbeRules, ProbeCodesMatchOnlyTheirOwnPrologue)
@@ -31,63 +26,57 @@ TEST(ProbeRules, ProbeCodesMatchOnlyTheirOwnPrologue)
         { { 0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x00, 0xFF, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x01 }, 0, 2307 },
         { { 0x8B, 0xFF, 0x55, 0x8B, 0xED }, 0, 0 },
         { { 0x8A, 0xFF, 0x55, 0x8B, 0xEC }, 0, 0 },
-        { {}, 0, 0 },
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        EXPECT_EQ(c.present, DevicePresentProbeCode(c.code));
-        EXPECT_EQ(c.cursor, CursorProbeCode(c.code));
+        EXPECT_EQ(c.present, DevicePresentProbeCode(c.code)) << "case " << &c - cases;
+        EXPECT_EQ(c.cursor, CursorProbeCode(c.code)) << "case " << &c - cases;
     }
 }
 
 TEST(ProbeRules, SystemLibraryPathOnlyInAKnownFolderAndWhenItFits)
 {
-    const struct {
-        size_t folderLength;
-        int result;
-    } cases[] = { { 0, 1 }, { 256 - 1 - 8 - 1, 0 }, { 256 - 1 - 8, 1 }, { 256, 1 } };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.folderLength);
-        std::string folder(c.folderLength, 'f');
-        char path[256];
-        memset(path, '#', sizeof path);
-        EXPECT_EQ(c.result, SystemLibraryPath(path, sizeof path, folder.c_str(), "D3D9.DLL"));
-        EXPECT_EQ(c.result == 0 ? folder + "\\D3D9.DLL" : std::string(sizeof path, '#'),
-                  std::string(path, c.result == 0 ? strlen(path) : sizeof path));
-    }
+    char path[16] = "untouched";
+    EXPECT_EQ(1, SystemLibraryPath(path, sizeof path, "", "D3D9.DLL"));
+    EXPECT_EQ(1, SystemLibraryPath(path, sizeof path, "C:\\abcd", "D3D9.DLL"));
+    EXPECT_STREQ("untouched", path);
+    EXPECT_EQ(0, SystemLibraryPath(path, sizeof path, "C:\\abc", "D3D9.DLL"));
+    EXPECT_STREQ("C:\\abc\\D3D9.DLL", path);
 }
 
-TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringAsciiCase)
+TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringTheCaseOfAsciiLettersOnly)
 {
-    const struct {
-        const char *name;
-        UINT32 kind;
-    } cases[] = {
-        { "nv4_disp.dll", DISPLAY_DRIVER_NVIDIA }, { "Nv4_Disp.DLL", DISPLAY_DRIVER_NVIDIA },
-        { "ati2dvag.dll", DISPLAY_DRIVER_ATI },    { "ATI2DVAG.DLL", DISPLAY_DRIVER_ATI },
-        { "", DISPLAY_DRIVER_OTHER },              { "nv4_disp.dl", DISPLAY_DRIVER_OTHER },
-        { "xnv4_disp.dll", DISPLAY_DRIVER_OTHER }, { "nv4_disp.dll ", DISPLAY_DRIVER_OTHER },
-        /* only letters fold: '-' and DEL are not '_' */
-        { "NV4-DISP.DLL", DISPLAY_DRIVER_OTHER },  { "NV4\x7F" "DISP.DLL", DISPLAY_DRIVER_OTHER },
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(c.kind, DisplayDriverKindOf(c.name)) << '"' << c.name << '"';
+    const char *const nvidia[] = { "nv4_disp.dll", "Nv4_Disp.DLL" }, *const ati[] = { "ATI2DVAG.DLL" };
+    const char *const other[] = { "", "nv4_disp.dl", "xnv4_disp.dll", "nv4_disp.dll ", "NV4-DISP.DLL", "NV4\x7F" "DISP.DLL" };
+    for (const char *name : nvidia)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_NVIDIA, DisplayDriverKindOf(name)) << name;
+    for (const char *name : ati)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_ATI, DisplayDriverKindOf(name)) << name;
+    for (const char *name : other)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_OTHER, DisplayDriverKindOf(name)) << name;
 }
 
 TEST(ProbeRules, OutdatedBelowEachMakersOwnThresholdOnly)
 {
-    const struct {
-        UINT32 kind;
-        INT64 version;
-        BOOL outdated;
-    } cases[] = {
-        { DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FELL, TRUE }, { DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FFLL, FALSE },
-        { DISPLAY_DRIVER_NVIDIA, (INT64)0x8006000E000110FFull, TRUE },
-        { DISPLAY_DRIVER_ATI, 0x0006000E000A18C6LL, TRUE },    { DISPLAY_DRIVER_ATI, 0x0006000E000A18C7LL, FALSE },
-        { DISPLAY_DRIVER_ATI, 0x0006000E000110FFLL, TRUE },    { DISPLAY_DRIVER_OTHER, -1, FALSE },
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(c.outdated, DisplayDriverIsOutdated(c.kind, c.version)) << c.kind << " " << std::hex << c.version;
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FELL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FFLL));
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, (INT64)0x8006000E000110FFull));
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_ATI, 0x0006000E000A18C6LL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_ATI, 0x0006000E000A18C7LL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_OTHER, -1));
+}
+
+TEST(ProbeRules, WarningNamesTheMakersDownloadPage)
+{
+    const std::string common = " drivers are out of date!\r\n\r\n"
+                               "There may be performance problems capturing video from your games.\r\n\r\n"
+                               "You can download the latest ";
+    char text[512];
+    ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_NVIDIA));
+    EXPECT_EQ("Your NVIDIA Detonator" + common + "Forceware drivers for free from:\r\n\r\nhttps://www.nvidia.com/", text);
+    ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_ATI));
+    EXPECT_EQ("Your ATI Catalyst" + common + "Catalyst drivers for free from:\r\n\r\nhttps://www.amd.com/", text);
+    EXPECT_EQ(1, FormatDisplayDriverWarning(text, strlen(text), DISPLAY_DRIVER_ATI));
+    EXPECT_EQ(1, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_OTHER));
 }
 
 TEST(ProbeRules, DriverVersionShowsTheFour16BitPartsHighToLow)
@@ -97,7 +86,5 @@ TEST(ProbeRules, DriverVersionShowsTheFour16BitPartsHighToLow)
     EXPECT_STREQ("6.14.10.6343", text);
     ASSERT_EQ(0, FormatDriverVersion(text, sizeof text, -1));
     EXPECT_STREQ("65535.65535.65535.65535", text);
-    char small[12] = "untouched";
-    EXPECT_EQ(1, FormatDriverVersion(small, sizeof small, 0x0006000E000A18C7LL));
-    EXPECT_STREQ("untouched", small);
+    EXPECT_EQ(1, FormatDriverVersion(text, 12, 0x0006000E000A18C7LL));
 }

@@ -28,7 +28,8 @@ __declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[1
     FakeSetCursorPositionCode[16], FakeShowCursorCode[16];
 }
 static HMODULE ThisModule;
-static const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
+extern const void *SwapChainTable[4], *Direct3DTable[17];
+static const void *DeviceTable[18];
 
 /* What follows the word (a flag ends in a blank, a value word in '='). */
 static const char *Word(const char *word)
@@ -53,10 +54,7 @@ static void Record(const char *name, const char *field)
         RecordWrite(&line, path);
 }
 
-static HRESULT Outcome(const char *failWord)
-{
-    return Word(failWord) ? (HRESULT)0x8876086AL /* D3DERR_NOTAVAILABLE */ : S_OK;
-}
+#define NOT_AVAILABLE ((HRESULT)0x8876086AL) /* D3DERR_NOTAVAILABLE */
 
 struct FakeObject {
     const void *const *table; /* first, as COM lays an object out */
@@ -65,12 +63,16 @@ struct FakeObject {
     FakeObject *parent; /* a device holds its Direct3D object, a swap chain its device */
 };
 
-static FakeObject *NewObject(const void *const *table, const char *kind, FakeObject *parent)
+/* A new object unless the behaviour has failWord. */
+static HRESULT Make(const char *failWord, const void *const *table, const char *kind, FakeObject *parent,
+                    FakeObject **out)
 {
-    if (parent)
+    *out = Word(failWord) ? NULL : new FakeObject{ table, 1, kind, parent };
+    if (*out && parent)
         parent->references++;
-    Record("Created", kind);
-    return new FakeObject{ table, 1, kind, parent };
+    if (*out)
+        Record("Created", kind);
+    return *out ? S_OK : NOT_AVAILABLE;
 }
 
 static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
@@ -94,25 +96,24 @@ static const void *Code(const char *word, BYTE *code, const BYTE (&prologue)[16]
 
 static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject **swapChain)
 {
-    *swapChain = Outcome("swapchain-fails ") == S_OK ? NewObject(SwapChainTable, "SwapChain", self) : NULL;
-    return Outcome("swapchain-fails ");
+    return Make("swapchain-fails ", SwapChainTable, "SwapChain", self, swapChain);
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
+    const char *driver = Word("driver=") ? Word("driver=") : "fake_d3d9.dll ";
     if (!Word("driver-untouched "))
-        snprintf(id->Driver, sizeof id->Driver, "%.*s", Word("driver=") ? (int)strcspn(Word("driver="), " ") : 13,
-                 Word("driver=") ? Word("driver=") : "fake_d3d9.dll");
+        snprintf(id->Driver, sizeof id->Driver, "%.*s", (int)strcspn(driver, " "), driver);
     if (Word("driver-unterminated "))
         memset(id->Driver, 'u', sizeof id->Driver);
     id->DriverVersion.QuadPart = Word("version=") ? (LONGLONG)strtoull(Word("version="), NULL, 0) : 0x6000E000110FF;
-    return Outcome("identifier-fails ");
+    return Word("identifier-fails ") ? NOT_AVAILABLE : S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDISPLAYMODE *mode)
 {
     *mode = { 1280, 1024, 60, D3DFMT_X8R8G8B8 };
-    return Outcome("mode-fails ");
+    return Word("mode-fails ") ? NOT_AVAILABLE : S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
@@ -128,8 +129,7 @@ static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE
     DeviceTable[10] = Code("set-cursor-properties=other", FakeSetCursorPropertiesCode, cursor);
     DeviceTable[11] = Code("set-cursor-position=other", FakeSetCursorPositionCode, cursor);
     DeviceTable[12] = Code("show-cursor=other", FakeShowCursorCode, cursor);
-    *device = Outcome("device-fails ") == S_OK ? NewObject(DeviceTable, "Device", self) : NULL;
-    return Outcome("device-fails ");
+    return Make("device-fails ", DeviceTable, "Device", self, device);
 }
 
 extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
@@ -152,20 +152,23 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
         debugRuntime = NULL;
 #endif
     char word[32];
+    FakeObject *direct3d;
     snprintf(word, sizeof word, "create%u-null ", sdkVersion);
-    return Word(word) ? NULL : NewObject(Direct3DTable, "Direct3D9", NULL);
+    Make(word, Direct3DTable, "Direct3D9", NULL, &direct3d);
+    return direct3d;
 }
+
+const void *SwapChainTable[4] = { NULL, NULL, (const void *)Release, FakeSwapChainPresentCode };
+const void *Direct3DTable[17] = { NULL, NULL, (const void *)Release, NULL, NULL, (const void *)GetAdapterIdentifier,
+                                  NULL, NULL, (const void *)GetAdapterDisplayMode, NULL, NULL, NULL, NULL, NULL, NULL,
+                                  NULL, (const void *)CreateDevice };
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         ThisModule = instance;
-        Direct3DTable[2] = DeviceTable[2] = SwapChainTable[2] = (const void *)Release;
-        Direct3DTable[5] = (const void *)GetAdapterIdentifier;
-        Direct3DTable[8] = (const void *)GetAdapterDisplayMode;
-        Direct3DTable[16] = (const void *)CreateDevice;
+        DeviceTable[2] = (const void *)Release;
         DeviceTable[14] = (const void *)GetSwapChain;
-        SwapChainTable[3] = FakeSwapChainPresentCode;
     }
     return TRUE;
 }

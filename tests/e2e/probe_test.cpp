@@ -51,14 +51,13 @@ public:
         if (behaviour && !CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
             CopyFileA(library_.c_str(), backup_.c_str(), TRUE);
         EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9.DLL").c_str(), library_.c_str(), FALSE));
-        addedDebug_ = behaviour && CopyFileA(BuildPath("fakes/d3d9/D3D9D.DLL").c_str(), debug_.c_str(), TRUE);
+        EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9D.DLL").c_str(), debug_.c_str(), FALSE));
     }
     ~SystemFake()
     {
         if (CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
             DeleteFileA(backup_.c_str());
-        if (addedDebug_)
-            DeleteFileA(debug_.c_str());
+        DeleteFileA(debug_.c_str()); /* Wine has no debug runtime of its own */
     }
 
 private:
@@ -66,7 +65,6 @@ private:
     ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" }, tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
     std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
     std::string debug_ = SystemFile("d3d9d.dll");
-    bool addedDebug_;
 };
 
 class Probes : public CompanionTest {
@@ -74,13 +72,6 @@ protected:
     ScopedValueRestore setting_{ HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime" };
     void SetUp() override { DebugRuntimeOn(); }
     void DebugRuntimeOn() { SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", 5); }
-    DWORD DebugRuntime()
-    {
-        DWORD type = 0;
-        std::vector<BYTE> data(4);
-        ReadValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", &type, &data);
-        return *reinterpret_cast<DWORD *>(data.data());
-    }
 };
 
 TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks)
@@ -112,7 +103,7 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
         EXPECT_EQ(c.text, content.text);
         EXPECT_TRUE(content.hasIcon);
         EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
-        EXPECT_EQ(1u, DebugRuntime()) << "the setting is put back before the box";
+        EXPECT_EQ(1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime")) << "the setting is put back before the box";
         ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
@@ -148,7 +139,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6], found[7],
              found[8]);
     EXPECT_EQ(report, output);
-    EXPECT_EQ(1u, DebugRuntime());
+    EXPECT_EQ(1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"));
 
     DebugRuntimeOn();
     SetRunning(1);

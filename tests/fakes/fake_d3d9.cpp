@@ -5,9 +5,9 @@
  * D3D9D.DLL from its own folder create the objects while "LoadDebugRuntime"
  * is a non-zero number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with
  * "debug-" in front): create31-null create30-null mode-fails device-fails
- * swapchain-fails identifier-fails, present=other set-cursor-position=other
- * (the 5th code byte changed), driver=<text> version=<n> driver-unterminated
- * driver-untouched, no-debug-runtime debug-always. Record (ZENTU_FAKE_LOG):
+ * swapchain-fails, present=other set-cursor-position=other (the 5th code
+ * byte changed), driver=<text> version=<n>, no-debug-runtime debug-always.
+ * Record (ZENTU_FAKE_LOG):
  * "Created" and "Released" objects, "CreateDevice" with the focus window.
  */
 #include "tests/support/call_record.h"
@@ -102,12 +102,9 @@ static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject
 static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
     const char *driver = Word("driver=") ? Word("driver=") : "fake_d3d9.dll ";
-    if (!Word("driver-untouched "))
-        snprintf(id->Driver, sizeof id->Driver, "%.*s", (int)strcspn(driver, " "), driver);
-    if (Word("driver-unterminated "))
-        memset(id->Driver, 'u', sizeof id->Driver);
+    snprintf(id->Driver, sizeof id->Driver, "%.*s", (int)strcspn(driver, " "), driver);
     id->DriverVersion.QuadPart = Word("version=") ? (LONGLONG)strtoull(Word("version="), NULL, 0) : 0x6000E000110FF;
-    return Word("identifier-fails ") ? NOT_AVAILABLE : S_OK;
+    return S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDISPLAYMODE *mode)

@@ -27,20 +27,16 @@ extern "C" { /* definitions, hence the braces */
 __declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[16], FakeSetCursorPropertiesCode[16],
     FakeSetCursorPositionCode[16], FakeShowCursorCode[16];
 }
-static HMODULE ThisModule;
-extern const void *SwapChainTable[4], *Direct3DTable[17];
-static const void *DeviceTable[18];
+extern const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
 
 /* What follows the word (a flag ends in a blank, a value word in '='). */
 static const char *Word(const char *word)
 {
-    char words[4096], key[64];
-    static char padded[4200];
-    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words, sizeof words);
-    words[length < sizeof words ? length : 0] = '\0';
-    snprintf(padded, sizeof padded, " %s ", words);
+    static char words[4096] = " ", key[64];
+    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, sizeof words - 2);
+    strcpy(words + (length < sizeof words - 2 ? length + 1 : 1), " ");
     snprintf(key, sizeof key, " %s%s", Prefix, word);
-    const char *at = strstr(padded, key);
+    const char *at = strstr(words, key);
     return at ? at + strlen(key) : NULL;
 }
 
@@ -139,7 +135,10 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
         setting = 0;
     if ((setting != 0 || Word("debug-always ")) && !Word("no-debug-runtime ")) {
         char path[MAX_PATH];
-        GetModuleFileNameA(ThisModule, path, sizeof path);
+        HMODULE self;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           (LPCSTR)Direct3DTable, &self);
+        GetModuleFileNameA(self, path, sizeof path);
         strcpy(strrchr(path, '\\'), "\\D3D9D.DLL");
         debugRuntime = debugRuntime ? debugRuntime : LoadLibraryA(path);
         FARPROC create = GetProcAddress(debugRuntime, "Direct3DCreate9");
@@ -159,13 +158,5 @@ const void *SwapChainTable[4] = { NULL, NULL, (const void *)Release, FakeSwapCha
 const void *Direct3DTable[17] = { NULL, NULL, (const void *)Release, NULL, NULL, (const void *)GetAdapterIdentifier,
                                   NULL, NULL, (const void *)GetAdapterDisplayMode, NULL, NULL, NULL, NULL, NULL, NULL,
                                   NULL, (const void *)CreateDevice };
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        ThisModule = instance;
-        DeviceTable[2] = (const void *)Release;
-        DeviceTable[14] = (const void *)GetSwapChain;
-    }
-    return TRUE;
-}
+const void *DeviceTable[18] = { NULL, NULL, (const void *)Release, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+                                NULL, NULL, (const void *)GetSwapChain };

@@ -16,6 +16,7 @@ typedef UINT32 ApiOffsetsFields::*Field;
 #define F(name) &ApiOffsetsFields::name
 static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
 static const int FieldCount = sizeof(ApiOffsetsFields) / sizeof(UINT32);
+static long long Setting() { return ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"); }
 
 /* Every field distinct and non-zero: a field the probe should not touch shows. */
 static ApiOffsetsFields Sentinel(void)
@@ -31,11 +32,6 @@ static void ExpectFields(const ApiOffsetsFields &expected)
     for (int i = 0; i < FieldCount; i++)
         EXPECT_EQ(reinterpret_cast<const UINT32 *>(&expected)[i], reinterpret_cast<const UINT32 *>(&ApiOffsets)[i])
             << "SetupCall position " << (i < 6 ? i + 12 : i + 28);
-}
-
-static UINT32 Export(HMODULE module, const char *name)
-{
-    return (UINT32)((ULONG_PTR)GetProcAddress(module, name) - (ULONG_PTR)module);
 }
 
 /* Copies of fakes (paths in the build folder, "" for none) in a fresh folder
@@ -95,11 +91,12 @@ protected:
     HWND focus_ = CreateWindowExA(0, "STATIC", "focus", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
 };
 
-static const std::vector<Field> Device = { F(D3D9DevicePresentOffset), F(D3D9DevicePresentProbe),
-                                           F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe),
-                                           F(D3D9SetCursorPropertiesOffset), F(D3D9SetCursorPropertiesProbe),
-                                           F(D3D9SetCursorPositionOffset), F(D3D9SetCursorPositionProbe),
-                                           F(D3D9ShowCursorOffset), F(D3D9ShowCursorProbe), F(Reserved12), F(Reserved13) };
+static const std::vector<Field> Device = {
+    F(D3D9DevicePresentOffset),     F(D3D9DevicePresentProbe),       F(D3D9SwapChainPresentOffset),
+    F(D3D9SwapChainPresentProbe),   F(D3D9SetCursorPropertiesOffset), F(D3D9SetCursorPropertiesProbe),
+    F(D3D9SetCursorPositionOffset), F(D3D9SetCursorPositionProbe),   F(D3D9ShowCursorOffset),
+    F(D3D9ShowCursorProbe),         F(Reserved12),                   F(Reserved13)
+};
 
 TEST_F(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
 {
@@ -141,20 +138,23 @@ TEST_F(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresent
         EXPECT_EQ(system.Calls("Created").size(), system.Calls("Released").size()) << "objects not released";
         for (const LibraryCall &device : system.Calls("CreateDevice"))
             EXPECT_EQ((ULONG_PTR)focus_, device.Address(1));
-        EXPECT_EQ(c.setting > 0 ? 1 : c.setting, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime")) << "the setting is put back";
+        EXPECT_EQ(c.setting > 0 ? 1 : c.setting, Setting()) << "the setting is put back";
 
         HMODULE d3d9 = system.Load("D3D9.DLL"), d3d9d = system.Load("D3D9D.DLL");
         ApiOffsetsFields expected = Sentinel();
         const std::pair<Field, UINT32> complete[] = {
-            { F(D3D9DevicePresentOffset), Export(d3d9, "FakeDevicePresentCode") }, { F(D3D9DevicePresentProbe), 2306 },
-            { F(D3D9SwapChainPresentOffset), Export(d3d9, "FakeSwapChainPresentCode") },
+            { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
+            { F(D3D9DevicePresentProbe), 2306 },
+            { F(D3D9SwapChainPresentOffset), ExportOffset(d3d9, "FakeSwapChainPresentCode") },
             { F(D3D9SwapChainPresentProbe), 0 }, { F(D3D9SetCursorPropertiesProbe), 2307 },
-            { F(D3D9SetCursorPropertiesOffset), Export(d3d9, "FakeSetCursorPropertiesCode") },
-            { F(D3D9SetCursorPositionOffset), Export(d3d9, "FakeSetCursorPositionCode") },
+            { F(D3D9SetCursorPropertiesOffset), ExportOffset(d3d9, "FakeSetCursorPropertiesCode") },
+            { F(D3D9SetCursorPositionOffset), ExportOffset(d3d9, "FakeSetCursorPositionCode") },
             { F(D3D9SetCursorPositionProbe), 2307 }, { F(D3D9ShowCursorProbe), 2307 },
-            { F(D3D9ShowCursorOffset), Export(d3d9, "FakeShowCursorCode") }, { F(Reserved12), 0 }, { F(Reserved13), 0 },
-            { F(D3D9DebugDevicePresentOffset), c.debugPresents > 0 ? Export(d3d9d, "FakeDevicePresentCode") : 0 },
-            { F(D3D9DebugSwapChainPresentOffset), c.debugPresents > 1 ? Export(d3d9d, "FakeSwapChainPresentCode") : 0 },
+            { F(D3D9ShowCursorOffset), ExportOffset(d3d9, "FakeShowCursorCode") },
+            { F(Reserved12), 0 }, { F(Reserved13), 0 },
+            { F(D3D9DebugDevicePresentOffset), c.debugPresents > 0 ? ExportOffset(d3d9d, "FakeDevicePresentCode") : 0 },
+            { F(D3D9DebugSwapChainPresentOffset),
+              c.debugPresents > 1 ? ExportOffset(d3d9d, "FakeSwapChainPresentCode") : 0 },
         };
         for (const auto &f : complete)
             expected.*f.first = f.second;
@@ -194,7 +194,7 @@ TEST_F(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
         EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
         ApiOffsetsFields expected = Sentinel();
         if (c.swapBuffers)
-            expected.WglSwapBuffersOffset = Export(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
+            expected.WglSwapBuffersOffset = ExportOffset(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
         ExpectFields(expected);
     }
 }

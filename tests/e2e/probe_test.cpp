@@ -11,6 +11,7 @@
 /* A program name of its own: the load order set for it reaches no other test. */
 static const char TestExe[] = "zentu64-probe-e2e.exe", ToolExe[] = "zentu64-probe.exe";
 static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
+static long long Setting() { return ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"); }
 
 static std::string SystemFile(const char *file)
 {
@@ -19,19 +20,14 @@ static std::string SystemFile(const char *file)
     return std::string(folder) + (*file ? "\\" : "") + file;
 }
 
-static UINT32 Export(HMODULE module, const char *name)
-{
-    return (UINT32)((ULONG_PTR)GetProcAddress(module, name) - (ULONG_PTR)module);
-}
-
-/* The same for a fake, loaded under a name of its own: Wine answers the
- * system's names with its own libraries. */
+/* An export's offset in a fake, loaded under a name of its own: Wine answers
+ * the system's names with its own libraries. */
 static UINT32 Export(const std::string &file, const char *name)
 {
     std::string copy = UniqueTempFolder("zentu-export") + ".dll";
     CopyFileA(file.c_str(), copy.c_str(), FALSE);
     HMODULE module = LoadLibraryA(copy.c_str());
-    UINT32 offset = Export(module, name);
+    UINT32 offset = ExportOffset(module, name);
     FreeLibrary(module);
     DeleteFileA(copy.c_str());
     return offset;
@@ -61,8 +57,12 @@ public:
     }
 
 private:
-    static std::string Key(const char *exe) { return std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides"; }
-    ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" }, tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
+    static std::string Key(const char *exe)
+    {
+        return std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides";
+    }
+    ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" };
+    ScopedValueRestore tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
     std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
     std::string debug_ = SystemFile("d3d9d.dll");
 };
@@ -103,7 +103,7 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
         EXPECT_EQ(c.text, content.text);
         EXPECT_TRUE(content.hasIcon);
         EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
-        EXPECT_EQ(1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime")) << "the setting is put back before the box";
+        EXPECT_EQ(1, Setting()) << "the setting is put back before the box";
         ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
@@ -116,8 +116,8 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     SystemFake fake("driver=NV4_DISP.DLL version=0x0006000E000110FE");
     const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL"), d3d9d = BuildPath("fakes/d3d9/D3D9D.DLL");
     const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
-                             Export(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
-                             Export(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
+                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
+                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
                              Export(d3d9d, "FakeDevicePresentCode"), Export(d3d9d, "FakeSwapChainPresentCode"),
                              Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
                              Export(d3d9, "FakeShowCursorCode") };
@@ -139,7 +139,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6], found[7],
              found[8]);
     EXPECT_EQ(report, output);
-    EXPECT_EQ(1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"));
+    EXPECT_EQ(1, Setting());
 
     DebugRuntimeOn();
     SetRunning(1);

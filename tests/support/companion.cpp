@@ -144,6 +144,12 @@ CompanionFolder::~CompanionFolder()
     RemoveTree(root_);
 }
 
+UINT32 ExportOffset(HMODULE module, const char *name)
+{
+    FARPROC address = module ? GetProcAddress(module, name) : NULL;
+    return address ? (UINT32)((ULONG_PTR)address - (ULONG_PTR)module) : 0;
+}
+
 std::vector<LibraryCall> ReadCalls(const std::string &path)
 {
     std::vector<LibraryCall> calls;

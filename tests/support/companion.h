@@ -28,6 +28,9 @@ struct LibraryCall {
     std::string Text(int position) const;
 };
 
+/* The offset of a module's export from the module's base; 0 when it has none. */
+UINT32 ExportOffset(HMODULE module, const char *name);
+
 /* The calls of a record file written through support/call_record.h. */
 std::vector<LibraryCall> ReadCalls(const std::string &path);
 

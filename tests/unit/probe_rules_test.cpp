@@ -37,7 +37,8 @@ TEST(ProbeRules, SystemLibraryPathOnlyInAKnownFolderAndWhenItFits)
 TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringTheCaseOfAsciiLettersOnly)
 {
     const char *const nvidia[] = { "nv4_disp.dll", "Nv4_Disp.DLL" }, *const ati[] = { "ATI2DVAG.DLL" };
-    const char *const other[] = { "", "nv4_disp.dl", "xnv4_disp.dll", "nv4_disp.dll ", "NV4-DISP.DLL", "NV4\x7F" "DISP.DLL" };
+    const char *const other[] = { "", "nv4_disp.dl", "xnv4_disp.dll", "nv4_disp.dll ", "NV4-DISP.DLL",
+                                  "NV4\x7F" "DISP.DLL" };
     for (const char *name : nvidia)
         EXPECT_EQ((UINT32)DISPLAY_DRIVER_NVIDIA, DisplayDriverKindOf(name)) << name;
     for (const char *name : ati)
@@ -63,7 +64,8 @@ TEST(ProbeRules, WarningNamesTheMakersDownloadPage)
                                "You can download the latest ";
     char text[512];
     ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_NVIDIA));
-    EXPECT_EQ("Your NVIDIA Detonator" + common + "Forceware drivers for free from:\r\n\r\nhttps://www.nvidia.com/", text);
+    EXPECT_EQ("Your NVIDIA Detonator" + common + "Forceware drivers for free from:\r\n\r\nhttps://www.nvidia.com/",
+              text);
     ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_ATI));
     EXPECT_EQ("Your ATI Catalyst" + common + "Catalyst drivers for free from:\r\n\r\nhttps://www.amd.com/", text);
     EXPECT_EQ(1, FormatDisplayDriverWarning(text, strlen(text), DISPLAY_DRIVER_ATI));

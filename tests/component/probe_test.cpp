@@ -1,8 +1,5 @@
-/*
- * The graphics probes in-process, against the fake D3D9.DLL, D3D9D.DLL and
- * OPENGL32.DLL in a folder that plays the system folder. (The end-to-end
- * tests see them measure Wine's own OPENGL32.DLL.)
- */
+/* The graphics probes in-process, against fake system libraries in a folder
+ * that plays the system folder (the end-to-end tests see Wine's own OPENGL32.DLL). */
 #include "app/app.h"
 #include "probe/probe.h"
 #include "support/companion.h"

@@ -1,9 +1,5 @@
-/*
- * The probes inside the real programs, with the fake D3D9.DLL in the prefix's
- * system folder: the companion's exit codes 7 and 8 with their boxes, the
- * outdated-driver warning before the hooks, the probe results at their
- * SetupCall positions, and the report of zentu64-probe.exe.
- */
+/* The probes inside the companion and zentu64-probe.exe, with the fake
+ * D3D9.DLL in the prefix's system folder. */
 #include "e2e/e2e.h"
 
 #include <algorithm>

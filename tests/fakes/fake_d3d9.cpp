@@ -7,8 +7,7 @@
  * "debug-" in front): create31-null create30-null mode-fails device-fails
  * swapchain-fails, present=other set-cursor-position=other (the 5th code
  * byte changed), driver=<text> version=<n>, no-debug-runtime debug-always.
- * Record (ZENTU_FAKE_LOG):
- * "Created" and "Released" objects, "CreateDevice" with the focus window.
+ * Record (ZENTU_FAKE_LOG): objects "Created" and "Released", "CreateDevice".
  */
 #include "tests/support/call_record.h"
 

@@ -3,7 +3,8 @@
  *
  * It exports what the companion resolves and appends one line per ZentuSetup
  * and ZentuCount call to a log: ZENTU_STANDIN_LOG when set, otherwise
- * "zentu64-calls.log" beside the DLL. Each line is written and closed at once,
+ * "zentu64-calls.log" beside the DLL, through the record writer the fakes
+ * share (tests/support/call_record.h). Each line is written and closed at once,
  * so a reader sees it even if the companion is killed right after.
  *
  * Line format (tab-separated):
@@ -27,9 +28,8 @@
  */
 #include "resources/version.h"
 #include "settings/hook_library_abi.h"
+#include "tests/support/call_record.h"
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 /* The number the companion was built to accept, unless a variant says other. */
@@ -41,71 +41,42 @@
 
 static HMODULE StandInModule;
 
-struct LogLine {
-    char text[8192];
-    size_t length;
-};
-
-static void Append(LogLine *line, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    size_t room = sizeof line->text - line->length;
-    int written = vsnprintf(line->text + line->length, room, format, args);
-    va_end(args);
-    if (written > 0)
-        line->length += (size_t)written < room ? (size_t)written : room - 1;
-}
-
 #ifndef STANDIN_NO_SETUP
-static void AppendText(LogLine *line, const char *text)
+static void AppendText(RecordLine *line, const char *text)
 {
     static const char hex[] = "0123456789ABCDEF";
     for (size_t i = 0; i < 256 && text[i]; i++) {
         unsigned char c = (unsigned char)text[i];
         if (c < 0x20 || c > 0x7E || c == '%')
-            Append(line, "%%%c%c", hex[c >> 4], hex[c & 15]);
+            RecordAppend(line, "%%%c%c", hex[c >> 4], hex[c & 15]);
         else
-            Append(line, "%c", c);
+            RecordAppend(line, "%c", c);
     }
 }
 
-static void AppendAddress(LogLine *line, const void *address)
+static void AppendAddress(RecordLine *line, const void *address)
 {
-    Append(line, "\t0x%llx", (unsigned long long)(ULONG_PTR)address);
+    RecordAppend(line, "\t0x%llx", (unsigned long long)(ULONG_PTR)address);
 }
 
-static void AppendTextAddress(LogLine *line, const char *address)
+static void AppendTextAddress(RecordLine *line, const char *address)
 {
     AppendAddress(line, address);
     if (address) {
-        Append(line, "=");
+        RecordAppend(line, "=");
         AppendText(line, address);
     }
 }
 
 #endif
 
-static void AppendNumber(LogLine *line, UINT32 value)
+static void AppendNumber(RecordLine *line, UINT32 value)
 {
-    Append(line, "\t%u", value);
+    RecordAppend(line, "\t%u", value);
 }
 
-static void StartLine(LogLine *line, const char *name)
+static void WriteLine(RecordLine *line)
 {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    unsigned long long f = (unsigned long long)frequency.QuadPart;
-    unsigned long long c = (unsigned long long)counter.QuadPart;
-    unsigned long long microseconds = c / f * 1000000ULL + c % f * 1000000ULL / f;
-    line->length = 0;
-    Append(line, "%s\t%llu", name, microseconds);
-}
-
-static void WriteLine(LogLine *line)
-{
-    Append(line, "\r\n");
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_LOG", path, sizeof path);
     if (length == 0 || length >= sizeof path) {
@@ -117,13 +88,7 @@ static void WriteLine(LogLine *line)
             return;
         strcpy(slash, "\\zentu64-calls.log");
     }
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(file, line->text, (DWORD)line->length, &written, NULL);
-    CloseHandle(file);
+    RecordWrite(line, path);
 }
 
 #ifndef STANDIN_NO_SETUP
@@ -171,8 +136,8 @@ EXPORT int WINAPI ZentuSetup(
     UINT32 displayDriverKind, UINT32 overlayKey, UINT32 logKey, UINT32 movieKey, UINT32 captureKey)
 {
     LoadByNameOnDemand();
-    static LogLine line;
-    StartLine(&line, "ZentuSetup");
+    static RecordLine line;
+    RecordStart(&line, "ZentuSetup");
     AppendAddress(&line, cbtHook);
     AppendAddress(&line, callWndProcHook);
     const UINT32 head[] = { shutdownFlag, always1a, samplingRate };
@@ -212,8 +177,8 @@ EXPORT ZENTU_COUNT_PROC ZentuCount;
 
 EXPORT int WINAPI ZentuCount(UINT32 first, UINT32 second)
 {
-    static LogLine line;
-    StartLine(&line, "ZentuCount");
+    static RecordLine line;
+    RecordStart(&line, "ZentuCount");
     AppendNumber(&line, first);
     AppendNumber(&line, second);
     WriteLine(&line);

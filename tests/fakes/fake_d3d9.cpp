@@ -1,457 +1,161 @@
 /*
- * Test double of the system's D3D9.DLL and, built with FAKE_DEBUG_RUNTIME,
- * of the debug runtime D3D9D.DLL.
- *
- * It hands out objects whose interface tables hold real functions in the
- * slots the probe calls (Release, GetAdapterIdentifier,
- * GetAdapterDisplayMode, CreateDevice, GetSwapChain) and, in the slots the
- * probe only locates (Present, the cursor methods), the addresses of
- * exported 16-byte code arrays whose bytes the test chooses. Every other
- * slot is NULL: a probe that called one would crash the test.
- *
- * Like the real runtime, D3D9.DLL reads "LoadDebugRuntime" under HKLM
- * "Software\Microsoft\Direct3D" at each Direct3DCreate9 and, when it is
- * non-zero, maps D3D9D.DLL from its own folder and lets it create the
- * object; with the setting off it unmaps D3D9D.DLL again.
- *
- * Behaviour: the environment variable ZENTU_FAKE_D3D9 holds words separated
- * by blanks, read at every call. The debug runtime reads the same words with
- * "debug-" in front (for example "debug-mode-fails").
- *   create31-null, create30-null   Direct3DCreate9 gives NULL for that version
- *   mode-fails, device-fails, swapchain-fails, identifier-fails
- *                                  the method fails (D3DERR_NOTAVAILABLE)
- *   present=<code>, set-cursor-properties=<code>, set-cursor-position=<code>,
- *   show-cursor=<code>             the entry point's bytes; <code> is one of
- *       prologue        the known prologue (2306 for Present, 2307 for the
- *                       cursor methods) followed by 90 bytes
- *       prologue-other  the cursor prologue followed by other bytes
- *       last-byte       the Present prologue with its 16th byte changed
- *       fifth-byte      the cursor prologue with its 5th byte changed
- *       unreadable      a reserved page that cannot be read
- *       outside         the known prologue in readable memory of no module,
- *                       as in a method table another program patched
- *     Default: prologue everywhere.
- *   driver=<text>                  the adapter's Driver text
- *   driver-length=<n>              a Driver text of n characters
- *   driver-unterminated            512 Driver bytes without a terminator
- *   version=<number>               DriverVersion (strtoull, base 0)
- *   no-debug-runtime               D3D9.DLL never maps D3D9D.DLL
- *   debug-always                   D3D9.DLL hands every object to D3D9D.DLL,
- *                                  as when the setting could not be switched off
- *
- * Record: when ZENTU_FAKE_LOG names a file, each call appends one line to
- * it, starting with "D3D9" or "D3D9D".
- *
- * Exports for the tests: the code arrays FakeDevicePresentCode,
- * FakeSwapChainPresentCode, FakeSetCursorPropertiesCode,
- * FakeSetCursorPositionCode, FakeShowCursorCode, and FakeUnreadableCode,
- * the address used for "unreadable" (NULL until first needed), and
- * FakeLastFocusWindow, the focus window of the last CreateDevice.
- * Built with FAKE_NO_CREATE, the library lacks Direct3DCreate9.
+ * Test double of D3D9.DLL and, built with FAKE_DEBUG_RUNTIME, of D3D9D.DLL:
+ * real functions in the slots the probe calls, exported code arrays in the
+ * slots it only locates, NULL elsewhere. Like the real runtime, D3D9.DLL lets
+ * D3D9D.DLL from its own folder create the objects while "LoadDebugRuntime"
+ * is a non-zero number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with
+ * "debug-" in front): create31-null create30-null mode-fails device-fails
+ * swapchain-fails, present=other set-cursor-position=other (the 5th code
+ * byte changed), driver=<text> version=<n>, no-debug-runtime debug-always.
+ * Record (ZENTU_FAKE_LOG): objects "Created" and "Released", "CreateDevice".
  */
-#include <windows.h>
+#include "tests/support/call_record.h"
 
 #include <d3d9types.h>
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#define EXPORT extern "C" __declspec(dllexport)
-
-/* d3d9.h would declare Direct3DCreate9 with the runtime's own types; the
- * two results the fake gives are spelled out instead. */
-#define D3D_OK S_OK
-#define D3DERR_NOTAVAILABLE ((HRESULT)0x8876086AL)
-
 #ifdef FAKE_DEBUG_RUNTIME
-static const char ModuleTag[] = "D3D9D";
-static const char WordPrefix[] = "debug-";
+static const char Prefix[] = "debug-";
 #else
-static const char ModuleTag[] = "D3D9";
-static const char WordPrefix[] = "";
+static const char Prefix[] = "";
 #endif
 
-#define CODE_SIZE 16
-/* Definitions, not declarations: hence the braces. */
-extern "C" {
-__declspec(dllexport) BYTE FakeDevicePresentCode[CODE_SIZE];
-__declspec(dllexport) BYTE FakeSwapChainPresentCode[CODE_SIZE];
-__declspec(dllexport) BYTE FakeSetCursorPropertiesCode[CODE_SIZE];
-__declspec(dllexport) BYTE FakeSetCursorPositionCode[CODE_SIZE];
-__declspec(dllexport) BYTE FakeShowCursorCode[CODE_SIZE];
-__declspec(dllexport) void *FakeUnreadableCode;
-__declspec(dllexport) HWND FakeLastFocusWindow;
+extern "C" { /* definitions, hence the braces */
+__declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[16], FakeSetCursorPropertiesCode[16],
+    FakeSetCursorPositionCode[16], FakeShowCursorCode[16];
 }
+extern const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
 
-static HMODULE ThisModule;
-
-/* --- behaviour and record ------------------------------------------------ */
-
-static void ReadBehaviour(char *words, size_t size)
+/* What follows the word (a flag ends in a blank, a value word in '='). */
+static const char *Word(const char *word)
 {
-    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, (DWORD)size - 2);
-    if (length == 0 || length >= size - 2)
-        length = 0;
-    /* Blanks on both sides make every word findable as " word ". */
-    words[0] = ' ';
-    words[length + 1] = ' ';
-    words[length + 2] = '\0';
+    static char words[4096] = " ", key[64];
+    DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, sizeof words - 2);
+    strcpy(words + (length < sizeof words - 2 ? length + 1 : 1), " ");
+    snprintf(key, sizeof key, " %s%s", Prefix, word);
+    const char *at = strstr(words, key);
+    return at ? at + strlen(key) : NULL;
 }
 
-/* The value of "<prefix><name>=" or NULL; copies it into value. */
-static const char *BehaviourValue(const char *name, char *value, size_t size)
-{
-    char words[4096];
-    ReadBehaviour(words, sizeof words);
-    char key[128];
-    snprintf(key, sizeof key, " %s%s=", WordPrefix, name);
-    const char *found = strstr(words, key);
-    if (!found)
-        return NULL;
-    found += strlen(key);
-    size_t length = strcspn(found, " ");
-    if (length >= size)
-        length = size - 1;
-    memcpy(value, found, length);
-    value[length] = '\0';
-    return value;
-}
-
-static bool HasWord(const char *name)
-{
-    char words[4096];
-    ReadBehaviour(words, sizeof words);
-    char key[128];
-    snprintf(key, sizeof key, " %s%s ", WordPrefix, name);
-    return strstr(words, key) != NULL;
-}
-
-static void Record(const char *format, ...)
+static void Record(const char *name, const char *field)
 {
     char path[MAX_PATH];
-    DWORD pathLength = GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path);
-    if (pathLength == 0 || pathLength >= sizeof path)
-        return;
-    char line[1024];
-    int length = snprintf(line, sizeof line, "%s ", ModuleTag);
-    va_list args;
-    va_start(args, format);
-    length += vsnprintf(line + length, sizeof line - (size_t)length - 2, format, args);
-    va_end(args);
-    if (length > (int)sizeof line - 3)
-        length = (int)sizeof line - 3;
-    line[length++] = '\r';
-    line[length++] = '\n';
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(file, line, (DWORD)length, &written, NULL);
-    CloseHandle(file);
+    RecordLine line;
+    RecordStart(&line, name);
+    RecordAppend(&line, "\t%s", field);
+    if (GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path) - 1 < sizeof path - 1)
+        RecordWrite(&line, path);
 }
 
-static HRESULT Outcome(const char *failWord)
-{
-    return HasWord(failWord) ? D3DERR_NOTAVAILABLE : D3D_OK;
-}
-
-static const char *OutcomeText(HRESULT result)
-{
-    return result == D3D_OK ? "ok" : "fails";
-}
-
-/* --- objects --------------------------------------------------------------- */
+#define NOT_AVAILABLE ((HRESULT)0x8876086AL) /* D3DERR_NOTAVAILABLE */
 
 struct FakeObject {
     const void *const *table; /* first, as COM lays an object out */
     LONG references;
     const char *kind;
-    FakeObject *parent;       /* a device holds its Direct3D object, a swap chain its device */
+    FakeObject *parent; /* a device holds its Direct3D object, a swap chain its device */
 };
 
-static FakeObject *NewObject(const void *const *table, const char *kind, FakeObject *parent)
+/* A new object unless the behaviour has failWord. */
+static HRESULT Make(const char *failWord, const void *const *table, const char *kind, FakeObject *parent,
+                    FakeObject **out)
 {
-    FakeObject *object = (FakeObject *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(FakeObject));
-    object->table = table;
-    object->references = 1;
-    object->kind = kind;
-    object->parent = parent;
-    if (parent)
+    *out = Word(failWord) ? NULL : new FakeObject{ table, 1, kind, parent };
+    if (*out && parent)
         parent->references++;
-    return object;
-}
-
-static HRESULT STDMETHODCALLTYPE QueryInterface(FakeObject *self, REFIID iid, void **out)
-{
-    (void)iid;
-    Record("%s QueryInterface", self->kind);
-    *out = NULL;
-    return E_NOINTERFACE;
-}
-
-static ULONG STDMETHODCALLTYPE AddRef(FakeObject *self)
-{
-    Record("%s AddRef", self->kind);
-    return (ULONG)++self->references;
+    if (*out)
+        Record("Created", kind);
+    return *out ? S_OK : NOT_AVAILABLE;
 }
 
 static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
 {
     LONG left = --self->references;
-    Record("%s Release %ld", self->kind, left);
     if (left == 0) {
-        FakeObject *parent = self->parent;
-        HeapFree(GetProcessHeap(), 0, self);
-        /* The parent's reference goes silently: the record shows the
-         * probe's own calls only. */
-        if (parent && --parent->references == 0)
-            HeapFree(GetProcessHeap(), 0, parent);
+        Record("Released", self->kind);
+        if (self->parent)
+            Release(self->parent);
+        delete self;
     }
     return (ULONG)left;
 }
 
-/* --- entry point bytes ------------------------------------------------------ */
-
-static const BYTE PresentPrologue[CODE_SIZE] = {
-    0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC, 0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24,
-};
-static const BYTE CursorPrologue[5] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
-
-/* Fills code as the behaviour word asks and returns the address the table
- * gets for this entry point. */
-static const void *EntryPoint(const char *word, BYTE *code, bool cursor)
+static const void *Code(const char *word, BYTE *code, const BYTE (&prologue)[16])
 {
-    char value[32] = "prologue";
-    BehaviourValue(word, value, sizeof value);
-    if (strcmp(value, "unreadable") == 0) {
-        if (!FakeUnreadableCode)
-            FakeUnreadableCode = VirtualAlloc(NULL, 4096, MEM_RESERVE, PAGE_NOACCESS);
-        return FakeUnreadableCode;
-    }
-    if (strcmp(value, "outside") == 0) {
-        static BYTE *outside;
-        if (!outside)
-            outside = (BYTE *)VirtualAlloc(NULL, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        code = outside + (cursor ? CODE_SIZE : 0);
-    }
-    if (cursor) {
-        memset(code, 0x90, CODE_SIZE);
-        memcpy(code, CursorPrologue, sizeof CursorPrologue);
-        if (strcmp(value, "prologue-other") == 0)
-            memset(code + sizeof CursorPrologue, 0xCC, CODE_SIZE - sizeof CursorPrologue);
-        else if (strcmp(value, "fifth-byte") == 0)
-            code[4] = 0xED;
-    } else {
-        memcpy(code, PresentPrologue, CODE_SIZE);
-        if (strcmp(value, "last-byte") == 0)
-            code[CODE_SIZE - 1] = 0x25;
-    }
+    memcpy(code, prologue, 16);
+    code[4] ^= Word(word) != NULL;
     return code;
 }
 
-/* --- swap chain ------------------------------------------------------------- */
-
-static const void *SwapChainTable[4];
-
-/* --- device ----------------------------------------------------------------- */
-
-static const void *DeviceTable[18];
-
-static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT index, FakeObject **swapChain)
+static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject **swapChain)
 {
-    HRESULT result = Outcome("swapchain-fails");
-    Record("Device GetSwapChain %u -> %s", index, OutcomeText(result));
-    *swapChain = result == D3D_OK ? NewObject(SwapChainTable, "SwapChain", self) : NULL;
-    return result;
+    return Make("swapchain-fails ", SwapChainTable, "SwapChain", self, swapChain);
 }
 
-/* --- Direct3D object ---------------------------------------------------------- */
-
-static const void *Direct3DTable[17];
-
-static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *self, UINT adapter, DWORD flags,
-                                                     D3DADAPTER_IDENTIFIER9 *identifier)
+static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
-    (void)self;
-    HRESULT result = Outcome("identifier-fails");
-    Record("Direct3D9 GetAdapterIdentifier %u %lu -> %s", adapter, flags, OutcomeText(result));
-    if (result != D3D_OK)
-        return result;
-    memset(identifier, 0, sizeof *identifier);
-    char value[600];
-    if (BehaviourValue("driver", value, sizeof value))
-        snprintf(identifier->Driver, sizeof identifier->Driver, "%s", value);
-    else
-        snprintf(identifier->Driver, sizeof identifier->Driver, "%s", "fake_d3d9.dll");
-    if (BehaviourValue("driver-length", value, sizeof value)) {
-        size_t length = strtoul(value, NULL, 10);
-        if (length > sizeof identifier->Driver - 1)
-            length = sizeof identifier->Driver - 1;
-        for (size_t i = 0; i < length; i++)
-            identifier->Driver[i] = (char)('a' + i % 26);
-        identifier->Driver[length] = '\0';
+    const char *driver = Word("driver=") ? Word("driver=") : "fake_d3d9.dll ";
+    snprintf(id->Driver, sizeof id->Driver, "%.*s", (int)strcspn(driver, " "), driver);
+    id->DriverVersion.QuadPart = Word("version=") ? (LONGLONG)strtoull(Word("version="), NULL, 0) : 0x6000E000110FF;
+    return S_OK;
+}
+
+static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDISPLAYMODE *mode)
+{
+    *mode = { 1280, 1024, 60, D3DFMT_X8R8G8B8 };
+    return Word("mode-fails ") ? NOT_AVAILABLE : S_OK;
+}
+
+static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
+                                             D3DPRESENT_PARAMETERS *, FakeObject **device)
+{
+    static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
+                                      0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
+    static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
+    char window[64];
+    snprintf(window, sizeof window, "%p\t%d", (void *)focus, IsWindowVisible(focus));
+    Record("CreateDevice", window);
+    DeviceTable[17] = Code("present=other", FakeDevicePresentCode, present);
+    DeviceTable[10] = Code("set-cursor-properties=other", FakeSetCursorPropertiesCode, cursor);
+    DeviceTable[11] = Code("set-cursor-position=other", FakeSetCursorPositionCode, cursor);
+    DeviceTable[12] = Code("show-cursor=other", FakeShowCursorCode, cursor);
+    return Make("device-fails ", DeviceTable, "Device", self, device);
+}
+
+extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
+{
+#ifndef FAKE_DEBUG_RUNTIME
+    static HMODULE debugRuntime;
+    DWORD setting = 0, size = sizeof setting;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", "LoadDebugRuntime", RRF_RT_REG_DWORD, NULL,
+                     &setting, &size) != ERROR_SUCCESS)
+        setting = 0;
+    if ((setting != 0 || Word("debug-always ")) && !Word("no-debug-runtime ")) {
+        char path[MAX_PATH];
+        HMODULE self;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           (LPCSTR)Direct3DTable, &self);
+        GetModuleFileNameA(self, path, sizeof path);
+        strcpy(strrchr(path, '\\'), "\\D3D9D.DLL");
+        debugRuntime = debugRuntime ? debugRuntime : LoadLibraryA(path);
+        FARPROC create = GetProcAddress(debugRuntime, "Direct3DCreate9");
+        return reinterpret_cast<void *(WINAPI *)(UINT)>(reinterpret_cast<void *>(create))(sdkVersion);
     }
-    if (HasWord("driver-unterminated"))
-        memset(identifier->Driver, 'u', sizeof identifier->Driver);
-    snprintf(identifier->Description, sizeof identifier->Description, "%s", "Fake Direct3D 9 adapter");
-    identifier->DriverVersion.QuadPart = 0x0006000E000110FFLL;
-    if (BehaviourValue("version", value, sizeof value))
-        identifier->DriverVersion.QuadPart = (LONGLONG)strtoull(value, NULL, 0);
-    return D3D_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *self, UINT adapter, D3DDISPLAYMODE *mode)
-{
-    (void)self;
-    HRESULT result = Outcome("mode-fails");
-    Record("Direct3D9 GetAdapterDisplayMode %u -> %s", adapter, OutcomeText(result));
-    if (result != D3D_OK)
-        return result;
-    mode->Width = 1280;
-    mode->Height = 1024;
-    mode->RefreshRate = 60;
-    mode->Format = D3DFMT_X8R8G8B8;
-    return D3D_OK;
-}
-
-static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT adapter, D3DDEVTYPE type, HWND focus,
-                                             DWORD flags, D3DPRESENT_PARAMETERS *p, FakeObject **device)
-{
-    HRESULT result = Outcome("device-fails");
-    FakeLastFocusWindow = focus;
-    HWND deviceWindow = p->hDeviceWindow;
-    Record("Direct3D9 CreateDevice %u %d focus=%s %#lx"
-           " BackBuffer=%ux%u,%d,%u MultiSample=%d,%lu SwapEffect=%d DeviceWindow=%s Windowed=%d"
-           " AutoDepthStencil=%d,%d Flags=%#lx Refresh=%u Interval=%u -> %s",
-           adapter, (int)type, !focus ? "null" : !IsWindow(focus) ? "invalid" : IsWindowVisible(focus) ? "visible" : "hidden",
-           flags, p->BackBufferWidth, p->BackBufferHeight, (int)p->BackBufferFormat, p->BackBufferCount,
-           (int)p->MultiSampleType, p->MultiSampleQuality, (int)p->SwapEffect,
-           !deviceWindow ? "null" : deviceWindow == focus ? "focus" : !IsWindow(deviceWindow) ? "invalid"
-                                                            : IsWindowVisible(deviceWindow) ? "visible" : "hidden",
-           p->Windowed,
-           p->EnableAutoDepthStencil, (int)p->AutoDepthStencilFormat, p->Flags, p->FullScreen_RefreshRateInHz,
-           p->PresentationInterval, OutcomeText(result));
-    if (result != D3D_OK) {
-        *device = NULL;
-        return result;
-    }
-    /* The table is rebuilt for every device so that each one shows the code
-     * the current behaviour asks for. */
-    DeviceTable[17] = EntryPoint("present", FakeDevicePresentCode, false);
-    DeviceTable[10] = EntryPoint("set-cursor-properties", FakeSetCursorPropertiesCode, true);
-    DeviceTable[11] = EntryPoint("set-cursor-position", FakeSetCursorPositionCode, true);
-    DeviceTable[12] = EntryPoint("show-cursor", FakeShowCursorCode, true);
-    *device = NewObject(DeviceTable, "Device", self);
-    return D3D_OK;
-}
-
-/* --- tables --------------------------------------------------------------------- */
-
-/* The method addresses go into the tables as plain addresses, the way a
- * compiler lays out an interface table. */
-template <typename Method> static const void *Slot(Method method)
-{
-    return reinterpret_cast<const void *>(method);
-}
-
-static void FillTables(void)
-{
-    const void *unknown[3] = { Slot(QueryInterface), Slot(AddRef), Slot(Release) };
-    memcpy(Direct3DTable, unknown, sizeof unknown);
-    memcpy(DeviceTable, unknown, sizeof unknown);
-    memcpy(SwapChainTable, unknown, sizeof unknown);
-
-    Direct3DTable[5] = Slot(GetAdapterIdentifier);
-    Direct3DTable[8] = Slot(GetAdapterDisplayMode);
-    Direct3DTable[16] = Slot(CreateDevice);
-
-    DeviceTable[14] = Slot(GetSwapChain);
-    /* Filled here for the swap chain; CreateDevice fills the device's. */
-    memset(FakeSwapChainPresentCode, 0xC3, CODE_SIZE);
-    SwapChainTable[3] = FakeSwapChainPresentCode;
-}
-
-/* --- Direct3DCreate9 ------------------------------------------------------------ */
-
-#ifndef FAKE_NO_CREATE
-
-static FakeObject *CreateOwnObject(UINT sdkVersion)
-{
+    if (debugRuntime && FreeLibrary(debugRuntime))
+        debugRuntime = NULL;
+#endif
     char word[32];
-    snprintf(word, sizeof word, "create%u-null", sdkVersion);
-    if (HasWord(word))
-        return NULL;
-    return NewObject(Direct3DTable, "Direct3D9", NULL);
+    FakeObject *direct3d;
+    snprintf(word, sizeof word, "create%u-null ", sdkVersion);
+    Make(word, Direct3DTable, "Direct3D9", NULL, &direct3d);
+    return direct3d;
 }
 
-#ifdef FAKE_DEBUG_RUNTIME
-
-EXPORT void *WINAPI Direct3DCreate9(UINT sdkVersion)
-{
-    FakeObject *object = CreateOwnObject(sdkVersion);
-    Record("Direct3DCreate9 %u -> %s", sdkVersion, object ? "object" : "null");
-    return object;
-}
-
-#else
-
-static HMODULE DebugRuntime;
-
-static DWORD DebugRuntimeSetting(void)
-{
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", "LoadDebugRuntime", RRF_RT_REG_DWORD,
-                     NULL, &value, &size) != ERROR_SUCCESS)
-        return 0;
-    return value;
-}
-
-typedef void *(WINAPI CREATE_PROC)(UINT sdkVersion);
-
-EXPORT void *WINAPI Direct3DCreate9(UINT sdkVersion)
-{
-    DWORD setting = DebugRuntimeSetting();
-    if ((setting != 0 || HasWord("debug-always")) && !HasWord("no-debug-runtime")) {
-        if (!DebugRuntime) {
-            char path[MAX_PATH];
-            DWORD length = GetModuleFileNameA(ThisModule, path, sizeof path);
-            char *slash = length && length < sizeof path ? strrchr(path, '\\') : NULL;
-            if (slash && (size_t)(slash - path) + sizeof "\\D3D9D.DLL" <= sizeof path) {
-                strcpy(slash, "\\D3D9D.DLL");
-                DebugRuntime = LoadLibraryA(path);
-            }
-        }
-        CREATE_PROC *create = DebugRuntime ? reinterpret_cast<CREATE_PROC *>(reinterpret_cast<void *>(
-                                                 GetProcAddress(DebugRuntime, "Direct3DCreate9")))
-                                           : NULL;
-        Record("Direct3DCreate9 %u LoadDebugRuntime=%lu -> %s", sdkVersion, setting,
-               create ? "debug runtime" : "no debug runtime");
-        return create ? create(sdkVersion) : NULL;
-    }
-    /* The retail runtime: a debug runtime mapped for an earlier object goes. */
-    if (DebugRuntime) {
-        FreeLibrary(DebugRuntime);
-        DebugRuntime = NULL;
-    }
-    FakeObject *object = CreateOwnObject(sdkVersion);
-    Record("Direct3DCreate9 %u LoadDebugRuntime=%lu -> %s", sdkVersion, setting, object ? "object" : "null");
-    return object;
-}
-
-#endif
-#endif
-
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
-{
-    (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) {
-        ThisModule = instance;
-        DisableThreadLibraryCalls(instance);
-        FillTables();
-    }
-    return TRUE;
-}
+const void *SwapChainTable[4] = { NULL, NULL, (const void *)Release, FakeSwapChainPresentCode };
+const void *Direct3DTable[17] = { NULL, NULL, (const void *)Release, NULL, NULL, (const void *)GetAdapterIdentifier,
+                                  NULL, NULL, (const void *)GetAdapterDisplayMode, NULL, NULL, NULL, NULL, NULL, NULL,
+                                  NULL, (const void *)CreateDevice };
+const void *DeviceTable[18] = { NULL, NULL, (const void *)Release, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
+                                NULL, NULL, (const void *)GetSwapChain };

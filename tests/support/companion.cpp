@@ -144,10 +144,16 @@ CompanionFolder::~CompanionFolder()
     RemoveTree(root_);
 }
 
-std::vector<LibraryCall> ReadCalls(const std::string &logPath)
+UINT32 ExportOffset(HMODULE module, const char *name)
+{
+    FARPROC address = module ? GetProcAddress(module, name) : NULL;
+    return address ? (UINT32)((ULONG_PTR)address - (ULONG_PTR)module) : 0;
+}
+
+std::vector<LibraryCall> ReadCalls(const std::string &path)
 {
     std::vector<LibraryCall> calls;
-    std::string content = ReadWholeFile(logPath);
+    std::string content = ReadWholeFile(path);
 
     size_t start = 0;
     for (;;) {
@@ -301,4 +307,38 @@ void CompanionProcess::Kill()
     }
     CloseHandle(info_.hProcess);
     info_ = {};
+}
+
+long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
+{
+    std::string path = UniqueTempFolder("zentu-output") + ".txt";
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = file;
+    std::string commandLine = "\"" + exePath + "\"";
+    PROCESS_INFORMATION process = {};
+    BOOL started = file != INVALID_HANDLE_VALUE &&
+                   CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL,
+                                  &startup, &process);
+    CloseHandle(file);
+    EXPECT_TRUE(started) << "cannot start " << exePath << ": error " << GetLastError();
+    long code = -1;
+    if (started) {
+        CloseHandle(process.hThread);
+        DWORD exitCode = 0;
+        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(process.hProcess, &exitCode))
+            code = (long)exitCode;
+        else
+            TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hProcess);
+    }
+    *output = ReadWholeFile(path);
+    DeleteFileA(path.c_str());
+    return code;
 }

@@ -18,9 +18,9 @@
 /* A path inside the build folder, as the Windows side sees it. */
 std::string BuildPath(const std::string &relative);
 
-/* One call the stand-in library received. */
+/* One line of a call record: a call the stand-in library or a fake received. */
 struct LibraryCall {
-    std::string name;              /* "ZentuSetup" or "ZentuCount" */
+    std::string name;              /* "ZentuSetup", "ZentuCount", a fake's "Created"... */
     double timeMs;                 /* performance-counter time of the call */
     std::vector<std::string> args; /* args[0] is position 1 */
 
@@ -31,6 +31,12 @@ struct LibraryCall {
     /* The text behind one of the five text addresses. */
     std::string Text(int position) const;
 };
+
+/* The offset of a module's export from the module's base; 0 when it has none. */
+UINT32 ExportOffset(HMODULE module, const char *name);
+
+/* The calls of a record file written through support/call_record.h. */
+std::vector<LibraryCall> ReadCalls(const std::string &path);
 
 /* A temporary program folder holding zentu64.exe (under exeName) and the
  * stand-in library of one variant ("normal", "no_version", ...); removed with
@@ -88,9 +94,6 @@ std::string ReadWholeFile(const std::string &path);
 /* Polls cond every 20 ms until it holds or the deadline passes. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);
 
-/* The calls a stand-in recorded in this log file; only complete lines. */
-std::vector<LibraryCall> ReadCalls(const std::string &logPath);
-
 /* The first call that carries the library's hook handles: start-up's own
  * call after the hooks went in. -1 when there is none. */
 int FirstCallWithHooks(const std::vector<LibraryCall> &calls);
@@ -110,3 +113,8 @@ protected:
         SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Running", running);
     }
 };
+
+/* Runs a program without a window and with its standard output and error
+ * going to *output; the exit code, or -1 when it still ran at the deadline
+ * (it is then killed). */
+long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);

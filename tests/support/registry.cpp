@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 static HKEY CreateKey(HKEY root, const char *path)
 {
     HKEY key = NULL;
@@ -112,6 +114,19 @@ bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::
     }
     RegCloseKey(key);
     return found;
+}
+
+long long ReadDwordValue(HKEY root, const char *path, const char *name)
+{
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!ReadValue(root, path, name, &type, &data))
+        return -1;
+    DWORD value = 0;
+    if (type != REG_DWORD || data.size() != sizeof value)
+        return -2;
+    memcpy(&value, data.data(), sizeof value);
+    return value;
 }
 
 ScopedValueRestore::ScopedValueRestore(HKEY root, const std::string &path, const std::string &name)

@@ -24,6 +24,8 @@ void DeleteKey(HKEY root, const char *path);
 
 /* One value as it stands: false when it (or its key) is absent. */
 bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data);
+/* A REG_DWORD value; -1 when it (or its key) is absent, -2 when it is not a REG_DWORD. */
+long long ReadDwordValue(HKEY root, const char *path, const char *name);
 
 /* Puts one value back as it was when this goes (or removes it), and removes
  * whatever part of the key path did not exist before. Nothing else of the

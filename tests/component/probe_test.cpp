@@ -1,0 +1,197 @@
+/* The graphics probes in-process, against fake system libraries in a folder
+ * that plays the system folder (the end-to-end tests see Wine's own OPENGL32.DLL). */
+#include "app/app.h"
+#include "probe/probe.h"
+#include "support/companion.h"
+#include "support/registry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+typedef UINT32 ApiOffsetsFields::*Field;
+#define F(name) &ApiOffsetsFields::name
+static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
+static const int FieldCount = sizeof(ApiOffsetsFields) / sizeof(UINT32);
+static long long Setting() { return ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"); }
+
+/* Every field distinct and non-zero: a field the probe should not touch shows. */
+static ApiOffsetsFields Sentinel(void)
+{
+    ApiOffsetsFields f;
+    for (int i = 0; i < FieldCount; i++)
+        reinterpret_cast<UINT32 *>(&f)[i] = 0x5E000001 + i;
+    return f;
+}
+
+static void ExpectFields(const ApiOffsetsFields &expected)
+{
+    for (int i = 0; i < FieldCount; i++)
+        EXPECT_EQ(reinterpret_cast<const UINT32 *>(&expected)[i], reinterpret_cast<const UINT32 *>(&ApiOffsets)[i])
+            << "SetupCall position " << (i < 6 ? i + 12 : i + 28);
+}
+
+/* Copies of fakes (paths in the build folder, "" for none) in a fresh folder
+ * that SystemFolder points at; every module loaded from it goes with it. */
+class FakeSystem {
+public:
+    FakeSystem(const char *d3d9, const char *opengl32, const char *behaviour = "")
+        : path_(UniqueTempFolder("zentu-fakes")), saved_(SystemFolder)
+    {
+        CreateDirectoryA(path_.c_str(), NULL);
+        for (auto copy : { std::make_pair(d3d9, "D3D9.DLL"), std::make_pair("fakes/d3d9/D3D9D.DLL", "D3D9D.DLL"),
+                           std::make_pair(opengl32, "OPENGL32.DLL") })
+            CopyFileA(BuildPath(copy.first).c_str(), File(copy.second).c_str(), FALSE);
+        snprintf(SystemFolder, sizeof SystemFolder, "%s", path_.c_str());
+        SetEnvironmentVariableA("ZENTU_FAKE_D3D9", behaviour);
+        SetEnvironmentVariableA("ZENTU_FAKE_LOG", File("calls.log").c_str());
+    }
+    ~FakeSystem()
+    {
+        for (const char *file : { "D3D9D.DLL", "D3D9.DLL", "OPENGL32.DLL", "calls.log" }) {
+            while (Loaded(file))
+                FreeLibrary(Loaded(file));
+            DeleteFileA(File(file).c_str());
+        }
+        RemoveDirectoryA(path_.c_str());
+        snprintf(SystemFolder, sizeof SystemFolder, "%s", saved_.c_str());
+    }
+    std::string File(const char *name) const { return path_ + "\\" + name; }
+    HMODULE Loaded(const char *name) const { return GetModuleHandleA(File(name).c_str()); }
+    HMODULE Load(const char *name) const { return LoadLibraryA(File(name).c_str()); }
+    std::vector<LibraryCall> Calls(const char *name) const
+    {
+        std::vector<LibraryCall> calls, all = ReadCalls(File("calls.log"));
+        std::copy_if(all.begin(), all.end(), std::back_inserter(calls),
+                     [&](const LibraryCall &c) { return c.name == name; });
+        return calls;
+    }
+
+private:
+    std::string path_, saved_;
+};
+
+static const char D3d9[] = "fakes/d3d9/D3D9.DLL", OpenGl[] = "fakes/opengl32/OPENGL32.DLL";
+
+class Probe : public testing::Test {
+protected:
+    void TearDown() override { DestroyWindow(focus_); }
+    void SetDebugRuntime(long long value)
+    {
+        DeleteValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime");
+        if (value == -2)
+            SetStringValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", "1");
+        else if (value >= 0)
+            SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", (DWORD)value);
+    }
+    ScopedValueRestore setting_{ HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime" };
+    HWND focus_ = CreateWindowExA(0, "STATIC", "focus", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+};
+
+static const std::vector<Field> Device = {
+    F(D3D9DevicePresentOffset),     F(D3D9DevicePresentProbe),       F(D3D9SwapChainPresentOffset),
+    F(D3D9SwapChainPresentProbe),   F(D3D9SetCursorPropertiesOffset), F(D3D9SetCursorPropertiesProbe),
+    F(D3D9SetCursorPositionOffset), F(D3D9SetCursorPositionProbe),   F(D3D9ShowCursorOffset),
+    F(D3D9ShowCursorProbe),         F(Reserved12),                   F(Reserved13)
+};
+
+TEST_F(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
+{
+    const struct {
+        const char *d3d9, *behaviour;
+        long long setting; /* -1 absent, -2 a text */
+        int result;
+        std::vector<Field> zeroed, kept; /* against a complete retail pass */
+        int debugPresents;               /* 1: the device's measured, 2: the swap chain's too */
+    } cases[] = {
+        { D3d9, "", -1, 0, {}, {}, 0 },
+        { D3d9, "", 5, 0, {}, {}, 2 },
+        { D3d9, "", 0, 0, {}, {}, 0 },
+        { D3d9, "", -2, 0, {}, {}, 0 },
+        { "", "", 5, 1, {}, Device, 0 },
+        { OpenGl, "", -1, 2, {}, Device, 0 },
+        { D3d9, "create31-null create30-null", 5, 3, {}, Device, 0 },
+        { D3d9, "mode-fails", 5, 4, {}, Device, 0 },
+        { D3d9, "create31-null", -1, 0, {}, {}, 0 },
+        { D3d9, "device-fails", -1, 0, {}, Device, 0 },
+        { D3d9, "swapchain-fails", -1, 0, {}, { F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe) }, 0 },
+        { D3d9, "present=other set-cursor-position=other", -1, 0,
+          { F(D3D9DevicePresentProbe), F(D3D9SetCursorPositionProbe) }, {}, 0 },
+        /* The debug runtime's entry points lie outside D3D9.DLL: no offsets, no codes. */
+        { D3d9, "debug-always", -1, 0, Device, {}, 0 },
+        { D3d9, "no-debug-runtime", 5, 0, {}, {}, 0 },
+        { D3d9, "debug-create31-null debug-create30-null", 5, 3, {}, {}, 0 },
+        { D3d9, "debug-mode-fails", 5, 4, {}, {}, 0 },
+        { D3d9, "debug-device-fails", 5, 0, {}, {}, 0 },
+        { D3d9, "debug-swapchain-fails", 5, 0, {}, {}, 1 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.d3d9 << " [" << c.behaviour << "] setting " << c.setting);
+        SetDebugRuntime(c.setting);
+        ApiOffsets = Sentinel();
+        FakeSystem system(c.d3d9, "", c.behaviour);
+        ASSERT_EQ(c.result, ProbeDirect3D9(focus_));
+        EXPECT_EQ(c.result == 0, system.Loaded("D3D9.DLL") != NULL) << "D3D9.DLL kept only when done";
+        EXPECT_EQ(system.Calls("Created").size(), system.Calls("Released").size()) << "objects not released";
+        for (const LibraryCall &device : system.Calls("CreateDevice"))
+            EXPECT_EQ((ULONG_PTR)focus_, device.Address(1));
+        EXPECT_EQ(c.setting > 0 ? 1 : c.setting, Setting()) << "the setting is put back";
+
+        HMODULE d3d9 = system.Load("D3D9.DLL"), d3d9d = system.Load("D3D9D.DLL");
+        ApiOffsetsFields expected = Sentinel();
+        const std::pair<Field, UINT32> complete[] = {
+            { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
+            { F(D3D9DevicePresentProbe), 2306 },
+            { F(D3D9SwapChainPresentOffset), ExportOffset(d3d9, "FakeSwapChainPresentCode") },
+            { F(D3D9SwapChainPresentProbe), 0 }, { F(D3D9SetCursorPropertiesProbe), 2307 },
+            { F(D3D9SetCursorPropertiesOffset), ExportOffset(d3d9, "FakeSetCursorPropertiesCode") },
+            { F(D3D9SetCursorPositionOffset), ExportOffset(d3d9, "FakeSetCursorPositionCode") },
+            { F(D3D9SetCursorPositionProbe), 2307 }, { F(D3D9ShowCursorProbe), 2307 },
+            { F(D3D9ShowCursorOffset), ExportOffset(d3d9, "FakeShowCursorCode") },
+            { F(Reserved12), 0 }, { F(Reserved13), 0 },
+            { F(D3D9DebugDevicePresentOffset), c.debugPresents > 0 ? ExportOffset(d3d9d, "FakeDevicePresentCode") : 0 },
+            { F(D3D9DebugSwapChainPresentOffset),
+              c.debugPresents > 1 ? ExportOffset(d3d9d, "FakeSwapChainPresentCode") : 0 },
+        };
+        for (const auto &f : complete)
+            expected.*f.first = f.second;
+        for (Field f : c.zeroed)
+            expected.*f = 0;
+        for (Field f : c.kept)
+            expected.*f = Sentinel().*f;
+        ExpectFields(expected);
+    }
+}
+
+TEST_F(Probe, Direct3D9WithoutAFocusWindowUsesOneHiddenWindowOfItsOwnForBothPasses)
+{
+    SetDebugRuntime(1);
+    FakeSystem system(D3d9, "");
+    ASSERT_EQ(0, ProbeDirect3D9(NULL));
+    std::vector<LibraryCall> devices = system.Calls("CreateDevice");
+    ASSERT_EQ(2u, devices.size());
+    EXPECT_EQ(devices[0].Address(1), devices[1].Address(1));
+    EXPECT_EQ(0u, devices[0].Number(2)) << "visible";
+    EXPECT_NE(0u, devices[0].Address(1));
+    EXPECT_FALSE(IsWindow((HWND)devices[0].Address(1))) << "the probe's window outlived it";
+}
+
+TEST_F(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
+{
+    const struct {
+        const char *opengl32;
+        int result;
+        bool swapBuffers;
+    } cases[] = { { OpenGl, 2, true }, { D3d9, 2, false }, { "", 1, false } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.opengl32);
+        ApiOffsets = Sentinel();
+        FakeSystem system("", c.opengl32);
+        EXPECT_EQ(c.result, ProbeOpenGL());
+        EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
+        ApiOffsetsFields expected = Sentinel();
+        if (c.swapBuffers)
+            expected.WglSwapBuffersOffset = ExportOffset(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
+        ExpectFields(expected);
+    }
+}

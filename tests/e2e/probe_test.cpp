@@ -1,0 +1,166 @@
+/* The probes inside the companion and zentu64-probe.exe, with the fake
+ * D3D9.DLL in the prefix's system folder. */
+#include "e2e/e2e.h"
+
+#include <algorithm>
+
+/* A program name of its own: the load order set for it reaches no other test. */
+static const char TestExe[] = "zentu64-probe-e2e.exe", ToolExe[] = "zentu64-probe.exe";
+static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
+static long long Setting() { return ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"); }
+
+static std::string SystemFile(const char *file)
+{
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder) + (*file ? "\\" : "") + file;
+}
+
+/* An export's offset in a fake, loaded under a name of its own: Wine answers
+ * the system's names with its own libraries. */
+static UINT32 Export(const std::string &file, const char *name)
+{
+    std::string copy = UniqueTempFolder("zentu-export") + ".dll";
+    CopyFileA(file.c_str(), copy.c_str(), FALSE);
+    HMODULE module = LoadLibraryA(copy.c_str());
+    UINT32 offset = ExportOffset(module, name);
+    FreeLibrary(module);
+    DeleteFileA(copy.c_str());
+    return offset;
+}
+
+/* The fake D3D9.DLL and D3D9D.DLL in the system folder, with a native-first
+ * load order for d3d9 for the two programs (behaviour NULL: d3d9 disabled for
+ * them instead); every other program still loads Wine's own. */
+class SystemFake {
+public:
+    explicit SystemFake(const char *behaviour)
+    {
+        for (const char *exe : { TestExe, ToolExe })
+            SetStringValue(HKEY_CURRENT_USER, Key(exe).c_str(), "d3d9", behaviour ? "native" : "");
+        SetEnvironmentVariableA("ZENTU_FAKE_D3D9", behaviour);
+        /* A run that died with the fake in place left the original aside. */
+        if (behaviour && !CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
+            CopyFileA(library_.c_str(), backup_.c_str(), TRUE);
+        EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9.DLL").c_str(), library_.c_str(), FALSE));
+        EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9D.DLL").c_str(), debug_.c_str(), FALSE));
+    }
+    ~SystemFake()
+    {
+        if (CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
+            DeleteFileA(backup_.c_str());
+        DeleteFileA(debug_.c_str()); /* Wine has no debug runtime of its own */
+    }
+
+private:
+    static std::string Key(const char *exe)
+    {
+        return std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides";
+    }
+    ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" };
+    ScopedValueRestore tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
+    std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
+    std::string debug_ = SystemFile("d3d9d.dll");
+};
+
+class Probes : public CompanionTest {
+protected:
+    ScopedValueRestore setting_{ HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime" };
+    void SetUp() override { DebugRuntimeOn(); }
+    void DebugRuntimeOn() { SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", 5); }
+};
+
+TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks)
+{
+    const std::string address = "following URL:\r\n\r\nhttps://www.microsoft.com/en-us/download/details.aspx?id=35";
+    const struct {
+        const char *behaviour;
+        long exitCode;
+        std::string text;
+    } cases[] = {
+        { NULL, 7, "This software requires DirectX 9.\r\n\r\nPlease download the runtime through Windows Update or "
+                   "by going to the " + address },
+        { "create31-null create30-null", 8,
+          "There was a problem initializing DirectX 9.\r\n\r\nPlease ensure your video drivers are up to date and you "
+          "have the latest version of DirectX installed.  You can download the latest DirectX runtime from the " +
+              address },
+    };
+    SetRunning(1);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.exitCode);
+        DebugRuntimeOn();
+        SystemFake fake(c.behaviour);
+        CompanionFolder folder("normal", TestExe);
+        CompanionProcess companion;
+        ASSERT_TRUE(companion.Start(folder.ExePath()));
+        HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU error", 20000);
+        ASSERT_TRUE(box);
+        MessageBoxContent content = ReadMessageBox(box);
+        EXPECT_EQ(c.text, content.text);
+        EXPECT_TRUE(content.hasIcon);
+        EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
+        EXPECT_EQ(1, Setting()) << "the setting is put back before the box";
+        ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
+        EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
+        EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
+        EXPECT_FALSE(HasShutdownCall(folder.Calls()));
+    }
+}
+
+TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWarning)
+{
+    SystemFake fake("driver=NV4_DISP.DLL version=0x0006000E000110FE");
+    const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL"), d3d9d = BuildPath("fakes/d3d9/D3D9D.DLL");
+    const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
+                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
+                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
+                             Export(d3d9d, "FakeDevicePresentCode"), Export(d3d9d, "FakeSwapChainPresentCode"),
+                             Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
+                             Export(d3d9, "FakeShowCursorCode") };
+    std::string output;
+    EXPECT_EQ(0, RunCapturingOutput(BuildPath(ToolExe), 30000, &output)) << "a box keeps it waiting";
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    char report[2048];
+    snprintf(report, sizeof report,
+             "[Probe]\nSystemFolder=%s\nDirect3D9Result=0\nOpenGLResult=0\n\n[ApiOffsets]\nReserved1=0\nReserved2=0\n"
+             "D3D9DevicePresentOffset=0x%08X\nD3D9SwapChainPresentOffset=0x%08X\nWglSwapBuffersOffset=0x%08X\n"
+             "WglSwapLayerBuffersOffset=0x%08X\nD3D9DebugDevicePresentOffset=0x%08X\n"
+             "D3D9DebugSwapChainPresentOffset=0x%08X\nD3D9SetCursorPropertiesOffset=0x%08X\n"
+             "D3D9SetCursorPositionOffset=0x%08X\nD3D9ShowCursorOffset=0x%08X\nD3D9SetCursorPropertiesProbe=2307\n"
+             "D3D9SetCursorPositionProbe=2307\nD3D9ShowCursorProbe=2307\nReserved3=0\nReserved4=0\nReserved5=0\n"
+             "Reserved6=0\nReserved7=0\nReserved8=0\nD3D9DevicePresentProbe=2306\nD3D9SwapChainPresentProbe=0\n"
+             "Reserved9=0\nReserved10=0\nReserved11=0\nReserved12=0\nReserved13=0\nDisplayDriverKind=1\n\n"
+             "[DisplayDriver]\nAdapterDriverName=NV4_DISP.DLL\nAdapterDriverVersion=6.14.1.4350\nKind=NVIDIA\n"
+             "Warning=yes\n",
+             SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6], found[7],
+             found[8]);
+    EXPECT_EQ(report, output);
+    EXPECT_EQ(1, Setting());
+
+    DebugRuntimeOn();
+    SetRunning(1);
+    CompanionFolder folder("normal", TestExe);
+    CompanionProcess companion;
+    ASSERT_TRUE(companion.Start(folder.ExePath()));
+    HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU warning", 20000);
+    ASSERT_TRUE(box);
+    EXPECT_NE(std::string::npos, ReadMessageBox(box).text.find("NVIDIA"));
+    EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls())) << "start-up went on before the box was answered";
+    ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
+    folder.WaitForCalls([](const std::vector<LibraryCall> &calls) { return FirstCallWithHooks(calls) >= 0; }, 20000);
+    SetRunning(0);
+    EXPECT_EQ(0, companion.WaitExit(15000));
+    const std::pair<int, UINT32> expected[] = {
+        { 12, 0 }, { 13, 0 }, { 14, found[0] }, { 15, found[1] }, { 16, found[2] }, { 17, found[3] },
+        { 34, found[4] }, { 35, found[5] }, { 36, found[6] }, { 37, found[7] }, { 38, found[8] }, { 39, 2307 },
+        { 40, 2307 }, { 41, 2307 }, { 48, 2306 }, { 49, 0 }, { 53, 0 }, { 54, 0 }, { 55, 1 },
+    };
+    std::vector<LibraryCall> setups = folder.SetupCalls();
+    int hooked = FirstCallWithHooks(setups);
+    ASSERT_GE(hooked, 0);
+    ASSERT_TRUE(HasShutdownCall(folder.Calls()));
+    for (size_t i = 0; i < setups.size(); i++)
+        for (const auto &e : expected)
+            EXPECT_EQ((int)i < hooked ? 0 : e.second, setups[i].Number(e.first))
+                << "call " << i << ", position " << e.first << ": none before the probes ran, then all until the end";
+}

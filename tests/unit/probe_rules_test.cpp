@@ -1,0 +1,83 @@
+/* The probes' arithmetic and text rules, without any window or library. */
+#include "probe/probe.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+TEST(ProbeRules, OffsetIsTheDifferenceOfTheLow32BitHalvesWrapping)
+{
+    EXPECT_EQ(0x5678u, ModuleRelativeOffset(0x7FFE12345678ull, 0x7FFE12340000ull));
+    EXPECT_EQ(0xFFFFF000u, ModuleRelativeOffset(0x10000000ull, 0x10001000ull));
+    EXPECT_EQ(0x20u, ModuleRelativeOffset(0x200000010ull, 0x1FFFFFFF0ull));
+}
+
+TEST(ProbeRules, PresentNeedsAll16BytesOfItsPrologueTheCursorMethodsTheFirst5)
+{
+    const BYTE present[ENTRY_CODE_SIZE] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
+                                            0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x25 };
+    const BYTE cursor[ENTRY_CODE_SIZE] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC, 0x00, 0xFF, 0x12, 0x34 };
+    EXPECT_EQ(0u, DevicePresentProbeCode(present));
+    EXPECT_EQ(2307u, CursorProbeCode(cursor));
+    EXPECT_EQ(0u, DevicePresentProbeCode(cursor));
+}
+
+TEST(ProbeRules, SystemLibraryPathOnlyInAKnownFolderAndWhenItFits)
+{
+    char path[16] = "untouched";
+    EXPECT_EQ(1, SystemLibraryPath(path, sizeof path, "", "D3D9.DLL"));
+    EXPECT_EQ(1, SystemLibraryPath(path, sizeof path, "C:\\abcd", "D3D9.DLL"));
+    EXPECT_STREQ("untouched", path);
+    EXPECT_EQ(0, SystemLibraryPath(path, sizeof path, "C:\\abc", "D3D9.DLL"));
+    EXPECT_STREQ("C:\\abc\\D3D9.DLL", path);
+}
+
+TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringTheCaseOfAsciiLettersOnly)
+{
+    const char *const nvidia[] = { "nv4_disp.dll", "Nv4_Disp.DLL" }, *const ati[] = { "ATI2DVAG.DLL" };
+    const char *const other[] = { "", "nv4_disp.dl", "xnv4_disp.dll", "nv4_disp.dll ", "NV4-DISP.DLL",
+                                  "NV4\x7F" "DISP.DLL" };
+    for (const char *name : nvidia)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_NVIDIA, DisplayDriverKindOf(name)) << name;
+    for (const char *name : ati)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_ATI, DisplayDriverKindOf(name)) << name;
+    for (const char *name : other)
+        EXPECT_EQ((UINT32)DISPLAY_DRIVER_OTHER, DisplayDriverKindOf(name)) << name;
+}
+
+TEST(ProbeRules, OutdatedBelowEachMakersOwnThresholdOnly)
+{
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FELL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, 0x0006000E000110FFLL));
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_NVIDIA, (INT64)0x8006000E000110FFull));
+    EXPECT_TRUE(DisplayDriverIsOutdated(DISPLAY_DRIVER_ATI, 0x0006000E000A18C6LL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_ATI, 0x0006000E000A18C7LL));
+    EXPECT_FALSE(DisplayDriverIsOutdated(DISPLAY_DRIVER_OTHER, -1));
+}
+
+TEST(ProbeRules, WarningNamesTheMakersDownloadPage)
+{
+    const std::string common = " drivers are out of date!\r\n\r\n"
+                               "There may be performance problems capturing video from your games.\r\n\r\n"
+                               "You can download the latest ";
+    char text[512];
+    ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_NVIDIA));
+    EXPECT_EQ("Your NVIDIA Detonator" + common + "Forceware drivers for free from:\r\n\r\nhttps://www.nvidia.com/",
+              text);
+    ASSERT_EQ(0, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_ATI));
+    EXPECT_EQ("Your ATI Catalyst" + common + "Catalyst drivers for free from:\r\n\r\nhttps://www.amd.com/", text);
+    EXPECT_EQ(1, FormatDisplayDriverWarning(text, strlen(text), DISPLAY_DRIVER_ATI));
+    EXPECT_EQ(1, FormatDisplayDriverWarning(text, sizeof text, DISPLAY_DRIVER_OTHER));
+}
+
+TEST(ProbeRules, DriverVersionShowsTheFour16BitPartsHighToLow)
+{
+    char text[32];
+    ASSERT_EQ(0, FormatDriverVersion(text, sizeof text, 0x0006000E000A18C7LL));
+    EXPECT_STREQ("6.14.10.6343", text);
+    ASSERT_EQ(0, FormatDriverVersion(text, sizeof text, -1));
+    EXPECT_STREQ("65535.65535.65535.65535", text);
+    EXPECT_EQ(1, FormatDriverVersion(text, 12, 0x0006000E000A18C7LL));
+}

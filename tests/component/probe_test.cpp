@@ -12,8 +12,8 @@
 typedef UINT32 ApiOffsetsFields::*Field;
 #define F(name) &ApiOffsetsFields::name
 static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
+static const char D3d9[] = "fakes/d3d9/D3D9.DLL", OpenGl[] = "fakes/opengl32/OPENGL32.DLL";
 static const int FieldCount = sizeof(ApiOffsetsFields) / sizeof(UINT32);
-static long long Setting() { return ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"); }
 
 /* Every field distinct and non-zero: a field the probe should not touch shows. */
 static ApiOffsetsFields Sentinel(void)
@@ -59,33 +59,14 @@ public:
     std::string File(const char *name) const { return path_ + "\\" + name; }
     HMODULE Loaded(const char *name) const { return GetModuleHandleA(File(name).c_str()); }
     HMODULE Load(const char *name) const { return LoadLibraryA(File(name).c_str()); }
-    std::vector<LibraryCall> Calls(const char *name) const
+    size_t Count(const char *name) const
     {
-        std::vector<LibraryCall> calls, all = ReadCalls(File("calls.log"));
-        std::copy_if(all.begin(), all.end(), std::back_inserter(calls),
-                     [&](const LibraryCall &c) { return c.name == name; });
-        return calls;
+        std::vector<LibraryCall> calls = ReadCalls(File("calls.log"));
+        return std::count_if(calls.begin(), calls.end(), [&](const LibraryCall &c) { return c.name == name; });
     }
 
 private:
     std::string path_, saved_;
-};
-
-static const char D3d9[] = "fakes/d3d9/D3D9.DLL", OpenGl[] = "fakes/opengl32/OPENGL32.DLL";
-
-class Probe : public testing::Test {
-protected:
-    void TearDown() override { DestroyWindow(focus_); }
-    void SetDebugRuntime(long long value)
-    {
-        DeleteValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime");
-        if (value == -2)
-            SetStringValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", "1");
-        else if (value >= 0)
-            SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", (DWORD)value);
-    }
-    ScopedValueRestore setting_{ HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime" };
-    HWND focus_ = CreateWindowExA(0, "STATIC", "focus", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
 };
 
 static const std::vector<Field> Device = {
@@ -95,60 +76,57 @@ static const std::vector<Field> Device = {
     F(D3D9ShowCursorProbe),         F(Reserved12),                   F(Reserved13)
 };
 
-TEST_F(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
+TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
 {
     const struct {
         const char *d3d9, *behaviour;
-        long long setting; /* -1 absent, -2 a text */
+        bool debugRuntime; /* "LoadDebugRuntime" 5, or absent */
         int result;
         std::vector<Field> zeroed, kept; /* against a complete retail pass */
         int debugPresents;               /* 1: the device's measured, 2: the swap chain's too */
     } cases[] = {
-        { D3d9, "", -1, 0, {}, {}, 0 },
-        { D3d9, "", 5, 0, {}, {}, 2 },
-        { D3d9, "", 0, 0, {}, {}, 0 },
-        { D3d9, "", -2, 0, {}, {}, 0 },
-        { "", "", 5, 1, {}, Device, 0 },
-        { OpenGl, "", -1, 2, {}, Device, 0 },
-        { D3d9, "create31-null create30-null", 5, 3, {}, Device, 0 },
-        { D3d9, "mode-fails", 5, 4, {}, Device, 0 },
-        { D3d9, "create31-null", -1, 0, {}, {}, 0 },
-        { D3d9, "device-fails", -1, 0, {}, Device, 0 },
-        { D3d9, "swapchain-fails", -1, 0, {}, { F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe) }, 0 },
-        { D3d9, "present=other set-cursor-position=other", -1, 0,
+        { D3d9, "", false, 0, {}, {}, 0 },
+        { D3d9, "", true, 0, {}, {}, 2 },
+        { "", "", true, 1, {}, Device, 0 },
+        { OpenGl, "", false, 2, {}, Device, 0 },
+        { D3d9, "create31-null create30-null", true, 3, {}, Device, 0 },
+        { D3d9, "mode-fails", true, 4, {}, Device, 0 },
+        { D3d9, "create31-null", false, 0, {}, {}, 0 },
+        { D3d9, "device-fails", false, 0, {}, Device, 0 },
+        { D3d9, "swapchain-fails", false, 0, {}, { F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe) }, 0 },
+        { D3d9, "present=other set-cursor-position=other", false, 0,
           { F(D3D9DevicePresentProbe), F(D3D9SetCursorPositionProbe) }, {}, 0 },
         /* The debug runtime's entry points lie outside D3D9.DLL: no offsets, no codes. */
-        { D3d9, "debug-always", -1, 0, Device, {}, 0 },
-        { D3d9, "no-debug-runtime", 5, 0, {}, {}, 0 },
-        { D3d9, "debug-create31-null debug-create30-null", 5, 3, {}, {}, 0 },
-        { D3d9, "debug-mode-fails", 5, 4, {}, {}, 0 },
-        { D3d9, "debug-device-fails", 5, 0, {}, {}, 0 },
-        { D3d9, "debug-swapchain-fails", 5, 0, {}, {}, 1 },
+        { D3d9, "debug-always", false, 0, Device, {}, 0 },
+        { D3d9, "no-debug-runtime", true, 0, {}, {}, 0 },
+        { D3d9, "debug-create31-null debug-create30-null", true, 3, {}, {}, 0 },
+        { D3d9, "debug-swapchain-fails", true, 0, {}, {}, 1 },
     };
+    ScopedValueRestore setting(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime");
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.d3d9 << " [" << c.behaviour << "] setting " << c.setting);
-        SetDebugRuntime(c.setting);
+        SCOPED_TRACE(testing::Message() << c.d3d9 << " [" << c.behaviour << "] debug runtime " << c.debugRuntime);
+        DeleteValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime");
+        if (c.debugRuntime)
+            SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", 5);
         ApiOffsets = Sentinel();
         FakeSystem system(c.d3d9, "", c.behaviour);
-        ASSERT_EQ(c.result, ProbeDirect3D9(focus_));
+        ASSERT_EQ(c.result, ProbeDirect3D9(NULL));
         EXPECT_EQ(c.result == 0, system.Loaded("D3D9.DLL") != NULL) << "D3D9.DLL kept only when done";
-        EXPECT_EQ(system.Calls("Created").size(), system.Calls("Released").size()) << "objects not released";
-        for (const LibraryCall &device : system.Calls("CreateDevice"))
-            EXPECT_EQ((ULONG_PTR)focus_, device.Address(1));
-        EXPECT_EQ(c.setting > 0 ? 1 : c.setting, Setting()) << "the setting is put back";
+        EXPECT_EQ(system.Count("Created"), system.Count("Released")) << "objects not released";
+        EXPECT_EQ(c.debugRuntime ? 1 : -1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"))
+            << "the setting is put back";
 
         HMODULE d3d9 = system.Load("D3D9.DLL"), d3d9d = system.Load("D3D9D.DLL");
         ApiOffsetsFields expected = Sentinel();
         const std::pair<Field, UINT32> complete[] = {
             { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
-            { F(D3D9DevicePresentProbe), 2306 },
             { F(D3D9SwapChainPresentOffset), ExportOffset(d3d9, "FakeSwapChainPresentCode") },
-            { F(D3D9SwapChainPresentProbe), 0 }, { F(D3D9SetCursorPropertiesProbe), 2307 },
             { F(D3D9SetCursorPropertiesOffset), ExportOffset(d3d9, "FakeSetCursorPropertiesCode") },
             { F(D3D9SetCursorPositionOffset), ExportOffset(d3d9, "FakeSetCursorPositionCode") },
-            { F(D3D9SetCursorPositionProbe), 2307 }, { F(D3D9ShowCursorProbe), 2307 },
             { F(D3D9ShowCursorOffset), ExportOffset(d3d9, "FakeShowCursorCode") },
-            { F(Reserved12), 0 }, { F(Reserved13), 0 },
+            { F(D3D9DevicePresentProbe), 2306 }, { F(D3D9SwapChainPresentProbe), 0 },
+            { F(D3D9SetCursorPropertiesProbe), 2307 }, { F(D3D9SetCursorPositionProbe), 2307 },
+            { F(D3D9ShowCursorProbe), 2307 }, { F(Reserved12), 0 }, { F(Reserved13), 0 },
             { F(D3D9DebugDevicePresentOffset), c.debugPresents > 0 ? ExportOffset(d3d9d, "FakeDevicePresentCode") : 0 },
             { F(D3D9DebugSwapChainPresentOffset),
               c.debugPresents > 1 ? ExportOffset(d3d9d, "FakeSwapChainPresentCode") : 0 },
@@ -163,35 +141,13 @@ TEST_F(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresent
     }
 }
 
-TEST_F(Probe, Direct3D9WithoutAFocusWindowUsesOneHiddenWindowOfItsOwnForBothPasses)
+TEST(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
 {
-    SetDebugRuntime(1);
-    FakeSystem system(D3d9, "");
-    ASSERT_EQ(0, ProbeDirect3D9(NULL));
-    std::vector<LibraryCall> devices = system.Calls("CreateDevice");
-    ASSERT_EQ(2u, devices.size());
-    EXPECT_EQ(devices[0].Address(1), devices[1].Address(1));
-    EXPECT_EQ(0u, devices[0].Number(2)) << "visible";
-    EXPECT_NE(0u, devices[0].Address(1));
-    EXPECT_FALSE(IsWindow((HWND)devices[0].Address(1))) << "the probe's window outlived it";
-}
-
-TEST_F(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
-{
-    const struct {
-        const char *opengl32;
-        int result;
-        bool swapBuffers;
-    } cases[] = { { OpenGl, 2, true }, { D3d9, 2, false }, { "", 1, false } };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.opengl32);
-        ApiOffsets = Sentinel();
-        FakeSystem system("", c.opengl32);
-        EXPECT_EQ(c.result, ProbeOpenGL());
-        EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
-        ApiOffsetsFields expected = Sentinel();
-        if (c.swapBuffers)
-            expected.WglSwapBuffersOffset = ExportOffset(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
-        ExpectFields(expected);
-    }
+    ApiOffsets = Sentinel();
+    FakeSystem system("", OpenGl);
+    EXPECT_EQ(2, ProbeOpenGL());
+    EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
+    ApiOffsetsFields expected = Sentinel();
+    expected.WglSwapBuffersOffset = ExportOffset(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
+    ExpectFields(expected);
 }

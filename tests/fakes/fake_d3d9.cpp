@@ -1,19 +1,17 @@
 /*
  * Test double of D3D9.DLL and, built with FAKE_DEBUG_RUNTIME, of D3D9D.DLL:
  * real functions in the slots the probe calls, exported code arrays in the
- * slots it only locates, NULL elsewhere. Like the real runtime, D3D9.DLL lets
- * D3D9D.DLL from its own folder create the objects while "LoadDebugRuntime"
- * is a non-zero number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with
- * "debug-" in front): create31-null create30-null mode-fails device-fails
- * swapchain-fails, present=other set-cursor-position=other (the 5th code
- * byte changed), driver=<text> version=<n>, no-debug-runtime debug-always.
- * Record (ZENTU_FAKE_LOG): objects "Created" and "Released", "CreateDevice".
+ * slots it only locates. Like the real runtime, D3D9.DLL lets D3D9D.DLL from
+ * its own folder create the objects while "LoadDebugRuntime" is a non-zero
+ * number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with "debug-" in
+ * front): create31-null create30-null mode-fails device-fails swapchain-fails,
+ * present=other set-cursor-position=other, no-debug-runtime debug-always.
+ * Record (ZENTU_FAKE_LOG): objects "Created" and "Released".
  */
 #include "tests/support/call_record.h"
 
 #include <d3d9types.h>
 
-#include <stdlib.h>
 #include <string.h>
 
 #ifdef FAKE_DEBUG_RUNTIME
@@ -28,23 +26,21 @@ __declspec(dllexport) BYTE FakeDevicePresentCode[16], FakeSwapChainPresentCode[1
 }
 extern const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
 
-/* What follows the word (a flag ends in a blank, a value word in '='). */
-static const char *Word(const char *word)
+/* Whether ZENTU_FAKE_D3D9 holds the word. */
+static bool Word(const char *word)
 {
-    static char words[4096] = " ", key[64];
+    char words[4096] = " ", key[64];
     DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, sizeof words - 2);
     strcpy(words + (length < sizeof words - 2 ? length + 1 : 1), " ");
-    snprintf(key, sizeof key, " %s%s", Prefix, word);
-    const char *at = strstr(words, key);
-    return at ? at + strlen(key) : NULL;
+    snprintf(key, sizeof key, " %s%s ", Prefix, word);
+    return strstr(words, key) != NULL;
 }
 
-static void Record(const char *name, const char *field)
+static void Record(const char *name)
 {
     char path[MAX_PATH];
     RecordLine line;
     RecordStart(&line, name);
-    RecordAppend(&line, "\t%s", field);
     if (GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path) - 1 < sizeof path - 1)
         RecordWrite(&line, path);
 }
@@ -54,19 +50,17 @@ static void Record(const char *name, const char *field)
 struct FakeObject {
     const void *const *table; /* first, as COM lays an object out */
     LONG references;
-    const char *kind;
     FakeObject *parent; /* a device holds its Direct3D object, a swap chain its device */
 };
 
 /* A new object unless the behaviour has failWord. */
-static HRESULT Make(const char *failWord, const void *const *table, const char *kind, FakeObject *parent,
-                    FakeObject **out)
+static HRESULT Make(const char *failWord, const void *const *table, FakeObject *parent, FakeObject **out)
 {
-    *out = Word(failWord) ? NULL : new FakeObject{ table, 1, kind, parent };
+    *out = Word(failWord) ? NULL : new FakeObject{ table, 1, parent };
     if (*out && parent)
         parent->references++;
     if (*out)
-        Record("Created", kind);
+        Record("Created");
     return *out ? S_OK : NOT_AVAILABLE;
 }
 
@@ -74,7 +68,7 @@ static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
 {
     LONG left = --self->references;
     if (left == 0) {
-        Record("Released", self->kind);
+        Record("Released");
         if (self->parent)
             Release(self->parent);
         delete self;
@@ -82,46 +76,43 @@ static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
     return (ULONG)left;
 }
 
-static const void *Code(const char *word, BYTE *code, const BYTE (&prologue)[16])
+/* A changed prologue differs in its 5th byte. */
+static const void *Code(bool changed, BYTE *code, const BYTE (&prologue)[16])
 {
     memcpy(code, prologue, 16);
-    code[4] ^= Word(word) != NULL;
+    code[4] ^= changed;
     return code;
 }
 
 static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject **swapChain)
 {
-    return Make("swapchain-fails ", SwapChainTable, "SwapChain", self, swapChain);
+    return Make("swapchain-fails", SwapChainTable, self, swapChain);
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
-    const char *driver = Word("driver=") ? Word("driver=") : "fake_d3d9.dll ";
-    snprintf(id->Driver, sizeof id->Driver, "%.*s", (int)strcspn(driver, " "), driver);
-    id->DriverVersion.QuadPart = Word("version=") ? (LONGLONG)strtoull(Word("version="), NULL, 0) : 0x6000E000110FF;
+    snprintf(id->Driver, sizeof id->Driver, "NV4_DISP.DLL");
+    id->DriverVersion.QuadPart = 0x0006000E000110FE; /* one below the oldest driver without the warning */
     return S_OK;
 }
 
 static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDISPLAYMODE *mode)
 {
     *mode = { 1280, 1024, 60, D3DFMT_X8R8G8B8 };
-    return Word("mode-fails ") ? NOT_AVAILABLE : S_OK;
+    return Word("mode-fails") ? NOT_AVAILABLE : S_OK;
 }
 
-static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
-                                             D3DPRESENT_PARAMETERS *, FakeObject **device)
+static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS *,
+                                             FakeObject **device)
 {
     static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
                                       0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
     static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
-    char window[64];
-    snprintf(window, sizeof window, "%p\t%d", (void *)focus, IsWindowVisible(focus));
-    Record("CreateDevice", window);
-    DeviceTable[17] = Code("present=other", FakeDevicePresentCode, present);
-    DeviceTable[10] = Code("set-cursor-properties=other", FakeSetCursorPropertiesCode, cursor);
-    DeviceTable[11] = Code("set-cursor-position=other", FakeSetCursorPositionCode, cursor);
-    DeviceTable[12] = Code("show-cursor=other", FakeShowCursorCode, cursor);
-    return Make("device-fails ", DeviceTable, "Device", self, device);
+    DeviceTable[17] = Code(Word("present=other"), FakeDevicePresentCode, present);
+    DeviceTable[10] = Code(false, FakeSetCursorPropertiesCode, cursor);
+    DeviceTable[11] = Code(Word("set-cursor-position=other"), FakeSetCursorPositionCode, cursor);
+    DeviceTable[12] = Code(false, FakeShowCursorCode, cursor);
+    return Make("device-fails", DeviceTable, self, device);
 }
 
 extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
@@ -132,7 +123,7 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
     if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", "LoadDebugRuntime", RRF_RT_REG_DWORD, NULL,
                      &setting, &size) != ERROR_SUCCESS)
         setting = 0;
-    if ((setting != 0 || Word("debug-always ")) && !Word("no-debug-runtime ")) {
+    if ((setting != 0 || Word("debug-always")) && !Word("no-debug-runtime")) {
         char path[MAX_PATH];
         HMODULE self;
         GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -148,8 +139,8 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
 #endif
     char word[32];
     FakeObject *direct3d;
-    snprintf(word, sizeof word, "create%u-null ", sdkVersion);
-    Make(word, Direct3DTable, "Direct3D9", NULL, &direct3d);
+    snprintf(word, sizeof word, "create%u-null", sdkVersion);
+    Make(word, Direct3DTable, NULL, &direct3d);
     return direct3d;
 }
 

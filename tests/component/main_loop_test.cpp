@@ -1,4 +1,5 @@
-/* The main loop in-process, against the real registry and message queue. */
+/* The main loop in-process, against the real registry and message queue: a
+ * refresh would read "Running" back, so the key holds 1. */
 #include "app/app.h"
 #include "app/clock.h"
 #include "hotkeys/hotkeys.h"
@@ -6,41 +7,6 @@
 #include "support/registry.h"
 
 #include <gtest/gtest.h>
-
-class MainLoop : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        FillFolderPaths();
-        ApplySettingDefaults();
-        SetupMsClock();
-        MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        }
-        SharedSettings.Running = 1;
-        SetSetting("Running", 1);               /* as the main tool keeps it */
-    }
-    ScopedKeyRestore restore_{ HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY };
-};
-
-TEST_F(MainLoop, QuitEndsTheLoopEvenWhenARefreshIsDueInTheSamePass)
-{
-    LastRefreshTime = UpdateMsClock() - 10000;
-    PostQuitMessage(0);
-    RunMainLoop();
-    EXPECT_EQ(0u, SharedSettings.Running);
-}
-
-TEST_F(MainLoop, RunningZeroEndsTheLoopAtTheRefreshOnceItIsDue)
-{
-    SetSetting("Running", 0);
-    SetSetting("Benchmark Time", 77);
-    DWORD start = UpdateMsClock();
-    LastRefreshTime = start;
-    RunMainLoop();
-    EXPECT_EQ(77u, SharedSettings.BenchmarkTime);
-    EXPECT_GE((DWORD)(LastRefreshTime - start), 3000u) << "refreshed before it was due";
-}
 
 /* Keeps the loop's thread away, as a slow library call or shell launch
  * would, with user input meanwhile or not; then ends the loop. */
@@ -60,8 +26,15 @@ static void CALLBACK Stall(HWND, UINT, UINT_PTR timer, DWORD)
     PostQuitMessage(0);
 }
 
-TEST_F(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnew)
+TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewAndAQuitEndsIt)
 {
+    ScopedKeyRestore restore(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
+    FillFolderPaths();
+    ApplySettingDefaults();
+    SetupMsClock();
+    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {
+    }
+    SetSetting("Running", 1);                   /* as the main tool keeps it */
     ProgramInstance = GetModuleHandleA(NULL);
     KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
     for (BOOL input : { FALSE, TRUE }) {
@@ -73,6 +46,7 @@ TEST_F(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnew)
         LastRefreshTime = UpdateMsClock();
         SetTimer(NULL, 0, 0, Stall);
         RunMainLoop();
+        EXPECT_EQ(0u, SharedSettings.Running) << "the quit message did not end it";
         EXPECT_TRUE(KeyboardHook != NULL);
         EXPECT_EQ(!input, before == KeyboardHook) << (input ? "input came during the stall" : "no input came");
         RemoveKeyboardHook();

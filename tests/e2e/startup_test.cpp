@@ -1,8 +1,11 @@
-/* The process contract of zentu64.exe: exit codes with their boxes, the
- * orderly ends, and where the libraries it loads by name come from. */
+/* The process contract of zentu64.exe: exit codes with their boxes, what it hands the hook library
+ * and when, the orderly ends, the hotkeys with real input, where the libraries it loads come from. */
 #include "e2e.h"
+#include "support/input.h"
 
 #include <sddl.h>
+
+#include <memory>
 
 static const char NoLibrary[] = "Could not locate ZENTU64.DLL";
 static const char WrongVersion[] =
@@ -36,12 +39,12 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
         DeleteKey(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
         /* A mutex that everyone is denied, as an elevated instance's looks. */
         PSECURITY_DESCRIPTOR denied = NULL;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied, NULL));
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;GA;;;WD)", SDDL_REVISION_1, &denied,
+                                                                         NULL));
         SECURITY_ATTRIBUTES attributes = { sizeof attributes, denied, FALSE };
         HANDLE guarded = c.exitCode == 1 ? CreateMutexA(&attributes, FALSE, "Zentu64Running") : NULL;
         LocalFree(denied);
         CompanionFolder folder(c.variant, c.exeName, c.padTo);
-        ASSERT_GE(folder.Path().size(), c.padTo);
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath(), c.arguments));
         if (c.caption) {
@@ -65,62 +68,127 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
     }
 }
 
-/* The helper library the real hook library may load by its bare name comes
- * from the program's folder or the system folder, never from the current
- * folder, where anyone may plant one. */
-class RunningCompanion : public CompanionTest {
-protected:
-    void Start(const std::string &plantIn, const std::string &currentFolder = "")
-    {
-        CreateDirectoryA(plantIn.c_str(), NULL);
-        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(),
-                              (plantIn + "\\zentu-helper.dll").c_str(), FALSE));
-        planted_ = plantIn + "\\planted-library-loaded";
-        SetRunning(1);
-        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
-        ASSERT_TRUE(companion_.Start(folder_.ExePath(), "", currentFolder));
-        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
-        ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
-        general_ = FindWindowA(NULL, "ZENTU64 general");
-    }
-    bool PlantedLoaded() const { return GetFileAttributesA(planted_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+/* The test's own low-level hook, installed before the companion's and so called after it: it notes
+ * the test's F9 events the companion passed on and keeps them from the desktop. */
+static std::vector<WPARAM> PassedOnF9;
 
-    CompanionFolder folder_{ "normal" };
-    CompanionProcess companion_;
-    std::string planted_;
-    HWND general_ = NULL;
-};
-
-TEST_F(RunningCompanion, RefusesASecondInstanceAndMakesTheLastCallBeforeTheSessionEnds)
+static LRESULT CALLBACK BehindTheCompanion(int code, WPARAM wParam, LPARAM lParam)
 {
-    Start(folder_.Path());
-    EXPECT_TRUE(WaitUntil([&] { return PlantedLoaded(); }, 5000)) << "the helper beside the program did not load";
-    CompanionFolder other("normal");
-    CompanionProcess second, exiting;
+    const KBDLLHOOKSTRUCT *event = (const KBDLLHOOKSTRUCT *)lParam;
+    if (code != HC_ACTION || event->dwExtraInfo != TestKeys || event->vkCode != VK_F9)
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    PassedOnF9.push_back(wParam);
+    return 1;
+}
+
+/* Each refresh hands the registry's values to the hook library, 3000 ms apart. A helper the real
+ * hook library loads by its bare name comes from the program's folder, never from the current folder,
+ * where anyone may plant one. A library call stalling 2 s with keys waiting may cost the companion
+ * its keyboard hook; an Alt hotkey must still work afterwards. */
+TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
+{
+    CompanionFolder folder("normal"), other("normal");
+    std::string work = other.Path() + "\\work", stall = folder.Path() + "\\stall-now";
+    CreateDirectoryA(work.c_str(), NULL);
+    auto plantedLoaded = [](const std::string &in) {
+        return GetFileAttributesA((in + "\\planted-library-loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    for (const std::string &in : { folder.Path(), work })
+        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(), (in + "\\zentu-helper.dll").c_str(),
+                              FALSE));
+    SetRunning(1);
+    SetSetting("Overlay Corner", 2);
+    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
+    SetEnvironmentVariableA("ZENTU_STANDIN_STALL", stall.c_str());
+    std::unique_ptr<HHOOK__, decltype(&UnhookWindowsHookEx)> hook(
+        SetWindowsHookExA(WH_KEYBOARD_LL, BehindTheCompanion, GetModuleHandleA(NULL), 0), UnhookWindowsHookEx);
+    CompanionProcess companion, second, exiting, elsewhere;
+    ASSERT_TRUE(hook && companion.Start(folder.ExePath()));
+    ASSERT_TRUE(StartedUp(folder.WaitForCalls(StartedUp, 20000)));
+    std::vector<LibraryCall> setups = folder.SetupCalls();
+    int firstRefresh = FirstCallWithHooks(setups) + 1;
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    for (const LibraryCall &call : setups) {
+        ASSERT_EQ(59u, call.args.size());
+        for (int zero : { 10, 12, 13, 18, 21, 23, 24, 26, 27, 28, 33, 42, 43, 44, 45, 46, 47, 50, 51, 52, 53,
+                          54 })
+            EXPECT_EQ(0u, call.Number(zero)) << "position " << zero;
+        /* constants, "Overlay Corner" read at start-up, the Sampling Rate's default, the capture size
+         * before the pages compute it, and the hotkeys F12, F11, F9, F10 */
+        const UINT32 values[][2] = { { 4, 1 }, { 22, 1 }, { 11, 2 }, { 5, 1 }, { 30, 1600 }, { 31, 1200 },
+                                     { 32, 7733248 }, { 56, 123 }, { 57, 122 }, { 58, 120 }, { 59, 121 } };
+        for (const auto &v : values)
+            EXPECT_EQ(v[1], call.Number(v[0])) << "position " << v[0];
+        for (int position : { 6, 7, 8 })
+            EXPECT_EQ(folder.Path(), call.Text(position)) << "position " << position;
+        EXPECT_EQ(folder.Path() + "\\benchmarks", call.Text(9));
+        EXPECT_STREQ(system, call.Text(19).c_str());
+        EXPECT_EQ(setups[0].Address(25), call.Address(25));
+    }
+    EXPECT_NE(0u, setups[0].Address(25));
+    /* The Overlay Key becomes Alt+F9. */
+    static const struct { const char *name; int position; DWORD value; } mappings[] = {
+        { "Sampling Rate", 5, 0 }, { "Detailed Stats", 10, 6 }, { "Movie Framerate", 20, 60 },
+        { "Framerate On Screenshot", 23, 1 }, { "Movie Half Size", 24, 1 }, { "No Cursor", 26, 1 },
+        { "No Sync", 27, 1 }, { "Benchmark Stop", 28, 1 }, { "Benchmark Time", 29, 90 },
+        { "Overlay Key", 56, 0x0478 }, { "Log Key", 57, 0x0420 }, { "Movie Key", 58, 0x0077 },
+        { "Capture Key", 59, 0x0B47A },
+    };
+    for (const auto &m : mappings)
+        SetSetting(m.name, m.value);
+    SetSetting("Overlay Corner", 3);
+    SetSetting("Screenshot Directory", "C:\\Shots");
+    SetSetting("Movie Directory", "D:\\Movies");
+    ASSERT_TRUE(WaitUntil([&] { return (setups = folder.SetupCalls()).size() >= (size_t)firstRefresh + 3; }, 12000));
+    const LibraryCall &next = setups[firstRefresh + 1];
+    for (const auto &m : mappings)
+        EXPECT_EQ(m.value, next.Number(m.position)) << m.name << " at " << m.position;
+    EXPECT_EQ(2u, next.Number(11)) << "Overlay Corner is read at start-up only";
+    EXPECT_EQ("D:\\Movies", next.Text(7));
+    EXPECT_EQ("C:\\Shots", next.Text(8));
+    /* Start-up's refresh counts as the first; the loop's come 3000 ms apart. */
+    for (int i = firstRefresh; i < firstRefresh + 2; i++) {
+        double interval = setups[i + 1].timeMs - setups[i].timeMs;
+        EXPECT_GE(interval, 2950.0) << "after call " << i;
+        EXPECT_LT(interval, 4000.0) << "after call " << i;
+    }
+
+    EXPECT_TRUE(plantedLoaded(folder.Path())) << "the helper beside the program did not load";
     ASSERT_TRUE(second.Start(other.ExePath()));
     EXPECT_EQ(1, second.WaitExit(10000));
     ASSERT_TRUE(exiting.Start(other.ExePath(), "/exit"));      /* looked at before the mutex */
     EXPECT_EQ(0, exiting.WaitExit(10000));
     EXPECT_TRUE(other.Calls().empty());
 
-    /* Logoff or shutdown: the system may end the process as soon as the
-     * pages have answered, so the library's last call comes first. */
-    DWORD_PTR answer = 0;
-    ASSERT_TRUE(SendMessageTimeoutA(general_, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_FALSE(HasShutdownCall(folder_.Calls())) << "a session that goes on ended the library";
-    ASSERT_TRUE(SendMessageTimeoutA(general_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
-    std::vector<LibraryCall> setups = folder_.SetupCalls();
-    ExpectOneShutdownCallAtTheEnd(setups);
-    EXPECT_EQ(0, companion_.WaitExit(10000));
-    EXPECT_EQ(setups.size(), folder_.SetupCalls().size()) << "a call after the last one";
-}
+    CloseHandle(CreateFileA(stall.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(stall.c_str()) == INVALID_FILE_ATTRIBUTES; }, 8000))
+        << "the library call never stalled";
+    size_t stalledAt = folder.SetupCalls().size();
+    PressKey(VK_F7);
+    ASSERT_TRUE(WaitUntil([&] { return folder.SetupCalls().size() > stalledAt; }, 8000)) << "it never came back";
+    /* Alt+F9 is kept from the desktop; F9 goes on. Had Alt+F9 passed, its events would come first. */
+    SendKey(VK_MENU, false, TestKeys);
+    PressKey(VK_F9, TestKeys);
+    SendKey(VK_MENU, true, TestKeys);
+    PressKey(VK_F9, TestKeys);
+    EXPECT_TRUE(PumpUntil([] { return PassedOnF9.size() >= 2; }, 5000));
+    EXPECT_EQ((std::vector<WPARAM>{ WM_KEYDOWN, WM_KEYUP }), PassedOnF9);
 
-TEST_F(RunningCompanion, LoadsNothingFromTheCurrentFolderAndEndsAtAQuitMessage)
-{
-    Start(folder_.Path() + "\\work", folder_.Path() + "\\work");
-    EXPECT_FALSE(PlantedLoaded()) << "the library planted in the current folder was loaded";
-    /* Any WM_QUIT ends the loop, though "Running" stays 1. */
-    ASSERT_TRUE(PostThreadMessageA(GetWindowThreadProcessId(general_, NULL), WM_QUIT, 0, 0));
-    EXPECT_EQ(0, companion_.WaitExit(10000));
-    ExpectOneShutdownCallAtTheEnd(folder_.SetupCalls());
+    /* Logoff or shutdown: the system may end the process once the pages answer; the last call comes first. */
+    HWND general = FindWindowA(NULL, "ZENTU64 general");
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_FALSE(HasShutdownCall(folder.Calls())) << "a session that goes on ended the library";
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    setups = folder.SetupCalls();
+    ExpectOneShutdownCallAtTheEnd(setups);
+    EXPECT_EQ(0, companion.WaitExit(10000));
+    EXPECT_EQ(setups.size(), folder.SetupCalls().size()) << "a call after the last one";
+
+    ASSERT_TRUE(elsewhere.Start(other.ExePath(), "", work));
+    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
+    SetEnvironmentVariableA("ZENTU_STANDIN_STALL", NULL);
+    ASSERT_TRUE(StartedUp(other.WaitForCalls(StartedUp, 20000)));
+    EXPECT_FALSE(plantedLoaded(work)) << "the library planted in the current folder was loaded";
 }

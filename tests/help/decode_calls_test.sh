@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# ./run's live view of the stand-in's record through scripts/decode-calls.awk:
-# the first call whole, with hook handles and entry-point offsets in hex and
-# folders as text; then only what changed, a run of unchanged calls as one
-# line, rewritten in place on a terminal (live=1).
-#   decode_calls_test.sh SOURCE_ROOT
+# decode_calls_test.sh SOURCE_ROOT: ./run's view of the stand-in's record through scripts/decode-calls.awk:
+# the first call whole (handles and offsets in hex, folders as text), then only what changed, a run of
+# unchanged calls as one line, rewritten in place on a terminal (live=1).
 set -uo pipefail
 decode="$1/scripts/decode-calls.awk"
 sample="$1/tests/help/decode_calls_sample.log"

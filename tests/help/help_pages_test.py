@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""The help pages: well-formed HTML, every link inside the help resolves, and
-each page names every visible control text of its page in resources/pages.rc.
-
-    help_pages_test.py SOURCE_ROOT HELP_FOLDER
-"""
+"""help_pages_test.py SOURCE_ROOT HELP_FOLDER: the help pages are well-formed HTML, every link inside
+the help resolves, and each page names every visible control text of its page in resources/pages.rc."""
 import html.parser
 import os
 import re
@@ -20,8 +17,7 @@ class Page(html.parser.HTMLParser):
     def __init__(self, path):
         super().__init__()
         self.open, self.errors, self.ids, self.links, self.words = [], [], set(), [], []
-        with open(path, encoding="latin-1") as f:
-            self.feed(f.read())
+        self.feed(open(path, encoding="latin-1").read())
         self.close()
         self.errors += [f"<{tag}> never closed" for tag in self.open]
         self.text = " ".join("".join(self.words).split())
@@ -51,8 +47,7 @@ def control_texts(rc, dialog):
 
 
 def main(root, help_folder):
-    with open(os.path.join(root, "resources", "pages.rc"), encoding="latin-1") as f:
-        rc = f.read()
+    rc = open(os.path.join(root, "resources", "pages.rc"), encoding="latin-1").read()
     pages = {name: Page(os.path.join(help_folder, name)) for name in PAGES.values()}
     errors = []
     for dialog, name in PAGES.items():
@@ -66,5 +61,4 @@ def main(root, help_folder):
     return 1 if errors else 0
 
 
-if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:3]) if len(sys.argv) >= 3 else __doc__)
+sys.exit(main(*sys.argv[1:3]) if len(sys.argv) >= 3 else __doc__)

@@ -336,7 +336,8 @@ static void *ReplaceShellExecute(void *replacement)
 {
     BYTE *base = (BYTE *)GetModuleHandleA(NULL);
     auto *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports);
     for (; dll->Name; dll++)
         for (auto *name = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk),
                   *slot = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk); name->u1.AddressOfData; name++, slot++)

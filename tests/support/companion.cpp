@@ -89,12 +89,9 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
 {
     EXPECT_TRUE(CreateDirectoryA(root_.c_str(), NULL)) << root_;
     while (path_.size() < padTo) {
+        /* Nested folders of at most 100 characters; none left with room for 1. */
         size_t room = padTo - path_.size();
-        /* Each nested folder adds a backslash and at most 100 characters;
-         * the last one takes what is left (at least one character). */
-        size_t nameLength = room > 1 ? room - 1 : 1;
-        if (nameLength > 100)
-            nameLength = room - 101 >= 2 ? 100 : 90;
+        size_t nameLength = room > 101 ? (room == 102 ? 90 : 100) : std::max<size_t>(room - 1, 1);
         path_ += "\\" + std::string(nameLength, 'p');
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     }
@@ -201,9 +198,9 @@ static HANDLE NewJob(void)
 }
 static const HANDLE CompanionJob = NewJob();
 
-/* Starts a process in the job; with output, windowless and writing there. */
-static bool Launch(const std::string &exePath, const std::string &arguments, const std::string &folder,
-                   HANDLE output, PROCESS_INFORMATION *info)
+/* With output, the process runs windowless and writes there. */
+bool CompanionProcess::Launch(const std::string &exePath, const std::string &arguments, const std::string &folder,
+                              HANDLE output)
 {
     std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
@@ -213,53 +210,40 @@ static bool Launch(const std::string &exePath, const std::string &arguments, con
         startup.hStdOutput = startup.hStdError = output;
     }
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, output != NULL, output ? CREATE_NO_WINDOW : 0,
-                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, info)) {
+                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info_)) {
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
         return false;
     }
-    AssignProcessToJobObject(CompanionJob, info->hProcess);
-    CloseHandle(info->hThread);
-    info->hThread = NULL;
+    AssignProcessToJobObject(CompanionJob, info_.hProcess);
+    CloseHandle(info_.hThread);
     return true;
-}
-
-/* The exit code, or -1 when the process still runs at the deadline. */
-static long ExitCode(HANDLE process, DWORD timeoutMs)
-{
-    DWORD code = 0;
-    if (!process || WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
-        return -1;
-    return (long)code;
-}
-
-/* Kills the process if it still runs and lets go of it. */
-static void Stop(PROCESS_INFORMATION *info)
-{
-    if (!info->hProcess)
-        return;
-    if (WaitForSingleObject(info->hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info->hProcess, 99);
-        WaitForSingleObject(info->hProcess, 10000);
-    }
-    CloseHandle(info->hProcess);
-    *info = {};
-}
-
-CompanionProcess::~CompanionProcess()
-{
-    Stop(&info_);
 }
 
 bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments,
                              const std::string &currentFolder)
 {
     std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
-    return Launch(exePath, arguments, folder, NULL, &info_);
+    return Launch(exePath, arguments, folder, NULL);
 }
 
 long CompanionProcess::WaitExit(DWORD timeoutMs)
 {
-    return ExitCode(info_.hProcess, timeoutMs);
+    DWORD code = 0;
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(info_.hProcess, &code))
+        return -1;
+    return (long)code;
+}
+
+CompanionProcess::~CompanionProcess()
+{
+    if (!info_.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hProcess);
 }
 
 long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
@@ -268,11 +252,13 @@ long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    PROCESS_INFORMATION process = {};
-    bool started = file != INVALID_HANDLE_VALUE && Launch(exePath, "", "", file, &process);
-    CloseHandle(file);
-    long code = started ? ExitCode(process.hProcess, timeoutMs) : -1;
-    Stop(&process);
+    long code = -1;
+    {
+        CompanionProcess process;
+        if (file != INVALID_HANDLE_VALUE && process.Launch(exePath, "", "", file))
+            code = process.WaitExit(timeoutMs);
+        CloseHandle(file);
+    }
     *output = ReadWholeFile(path);
     DeleteFileA(path.c_str());
     return code;

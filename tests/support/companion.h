@@ -1,7 +1,4 @@
-/*
- * End-to-end support: a fresh program folder with zentu64.exe and a stand-in
- * library, the companion process started from it, and the record of calls.
- */
+/* The companion in a fresh program folder beside a stand-in library, and the record of calls. */
 #pragma once
 
 #include "support/registry.h"
@@ -71,6 +68,8 @@ public:
     DWORD Pid() const { return info_.dwProcessId; }
 
 private:
+    friend long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);
+    bool Launch(const std::string &exePath, const std::string &arguments, const std::string &folder, HANDLE output);
     PROCESS_INFORMATION info_ = {};
 };
 

@@ -48,7 +48,4 @@ inline bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs)
     }
 }
 
-inline void PumpFor(DWORD milliseconds)
-{
-    PumpUntil([] { return false; }, milliseconds);
-}
+inline void PumpFor(DWORD milliseconds) { PumpUntil([] { return false; }, milliseconds); }

@@ -66,11 +66,11 @@ ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), p
     HKEY key = OpenKey(root, path, KEY_READ);
     existed_ = key != NULL;
     char name[16384];
-    for (DWORD index = 0, length = sizeof name;
-         key && RegEnumValueA(key, index, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
-         index++, length = sizeof name) {
+    DWORD length = sizeof name;
+    for (DWORD i = 0; key && RegEnumValueA(key, i, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS; i++) {
         values_.push_back({ name, 0, {} });
         ReadValue(root, path, name, &values_.back().type, &values_.back().data);
+        length = sizeof name;
     }
     if (key)
         RegCloseKey(key);

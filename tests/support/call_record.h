@@ -1,11 +1,9 @@
 /*
- * The one writer of call records, shared by the stand-in library and the
- * fake system libraries. A line is
+ * The one writer of call records, for the stand-in library and the fakes:
  *   <name> TAB <microseconds of the performance counter> [TAB <field>]... CR LF
- * and is appended and closed at once, so that a reader sees every whole line
- * even when the writer's process is killed right after. ReadCalls
- * (support/companion.h) reads them back; scripts/decode-calls.awk shows the
- * stand-in's in ./run.
+ * Each line is appended and the file closed at once, so a reader sees whole
+ * lines even when the writer is killed right after. ReadCalls reads them back;
+ * scripts/decode-calls.awk shows the stand-in's in ./run.
  */
 #pragma once
 

@@ -1,60 +1,53 @@
 #include "support/companion.h"
 
-#include <gtest/gtest.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 
-#ifndef ZENTU_BUILD_DIR
-#error "ZENTU_BUILD_DIR must name the build folder"
-#endif
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 std::string BuildPath(const std::string &relative)
 {
     std::string path = std::string(ZENTU_BUILD_DIR) + "/" + relative;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs)
 {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (cond())
-            return true;
+    while (!cond()) {
         if (GetTickCount64() >= deadline)
             return false;
         Sleep(20);
     }
+    return true;
+}
+
+/* The field at a 1-based position; empty, and a failure, when there is none. */
+static std::string Argument(const LibraryCall &call, int position)
+{
+    if (position >= 1 && (size_t)position <= call.args.size())
+        return call.args[position - 1];
+    ADD_FAILURE() << "no argument " << position << " in " << call.name;
+    return "";
 }
 
 UINT32 LibraryCall::Number(int position) const
 {
-    if (position < 1 || (size_t)position > args.size()) {
-        ADD_FAILURE() << "no argument " << position << " in " << name;
-        return 0xDEADBEEF;
-    }
-    return (UINT32)strtoul(args[position - 1].c_str(), NULL, 10);
+    return (UINT32)strtoul(Argument(*this, position).c_str(), NULL, 10);
 }
 
 unsigned long long LibraryCall::Address(int position) const
 {
-    if (position < 1 || (size_t)position > args.size()) {
-        ADD_FAILURE() << "no argument " << position << " in " << name;
-        return 0;
-    }
-    return strtoull(args[position - 1].c_str(), NULL, 16);
+    return strtoull(Argument(*this, position).c_str(), NULL, 16);
 }
 
 std::string LibraryCall::Text(int position) const
 {
-    if (position < 1 || (size_t)position > args.size()) {
-        ADD_FAILURE() << "no argument " << position << " in " << name;
-        return "";
-    }
-    const std::string &field = args[position - 1];
+    std::string field = Argument(*this, position);
     size_t equals = field.find('=');
     if (equals == std::string::npos) {
         ADD_FAILURE() << "argument " << position << " carries no text: " << field;
@@ -85,36 +78,10 @@ std::string UniqueTempFolder(const char *prefix)
 
 std::string ReadWholeFile(const std::string &path)
 {
-    std::string content;
-    FILE *file = fopen(path.c_str(), "rb");
-    if (!file)
-        return content;
-    char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
-    fclose(file);
-    return content;
-}
-
-static void RemoveTree(const std::string &path)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
 }
 
 CompanionFolder::CompanionFolder(const std::string &variant, const std::string &exeName, size_t padTo)
@@ -122,12 +89,9 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
 {
     EXPECT_TRUE(CreateDirectoryA(root_.c_str(), NULL)) << root_;
     while (path_.size() < padTo) {
+        /* Nested folders of at most 100 characters; none left with room for 1. */
         size_t room = padTo - path_.size();
-        /* Each nested folder adds a backslash and at most 100 characters;
-         * the last one takes what is left (at least one character). */
-        size_t nameLength = room > 1 ? room - 1 : 1;
-        if (nameLength > 100)
-            nameLength = room - 101 >= 2 ? 100 : 90;
+        size_t nameLength = room > 101 ? (room == 102 ? 90 : 100) : std::max<size_t>(room - 1, 1);
         path_ += "\\" + std::string(nameLength, 'p');
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     }
@@ -141,7 +105,8 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
 
 CompanionFolder::~CompanionFolder()
 {
-    RemoveTree(root_);
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
 }
 
 UINT32 ExportOffset(HMODULE module, const char *name)
@@ -154,37 +119,41 @@ std::vector<LibraryCall> ReadCalls(const std::string &path)
 {
     std::vector<LibraryCall> calls;
     std::string content = ReadWholeFile(path);
-
-    size_t start = 0;
-    for (;;) {
-        size_t end = content.find("\r\n", start);
-        if (end == std::string::npos)
-            break;                              /* a line still being written */
+    /* A last line without its end is still being written. */
+    for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
         std::string line = content.substr(start, end - start);
-        start = end + 2;
         std::vector<std::string> fields;
-        size_t from = 0;
-        for (;;) {
-            size_t tab = line.find('\t', from);
-            fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-            if (tab == std::string::npos)
-                break;
-            from = tab + 1;
+        for (size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
+            tab = line.find('\t', from);
+            fields.push_back(line.substr(from, tab - from));
         }
         if (fields.size() < 2)
             continue;
-        LibraryCall call;
-        call.name = fields[0];
-        call.timeMs = strtoull(fields[1].c_str(), NULL, 10) / 1000.0;
+        LibraryCall call{ fields[0], strtoull(fields[1].c_str(), NULL, 10) / 1000.0, {} };
         call.args.assign(fields.begin() + 2, fields.end());
         calls.push_back(call);
     }
     return calls;
 }
 
-std::vector<LibraryCall> CompanionFolder::Calls() const
+std::vector<LibraryCall> CompanionFolder::SetupCalls() const
 {
-    return ReadCalls(LogPath());
+    std::vector<LibraryCall> setups = Calls();
+    setups.erase(std::remove_if(setups.begin(), setups.end(), [](const LibraryCall &call) {
+        return call.name != "ZentuSetup";
+    }), setups.end());
+    return setups;
+}
+
+std::vector<LibraryCall> CompanionFolder::WaitForCalls(
+    const std::function<bool(const std::vector<LibraryCall> &)> &pred, DWORD timeoutMs) const
+{
+    std::vector<LibraryCall> calls;
+    WaitUntil([&] {
+        calls = Calls();
+        return pred(calls);
+    }, timeoutMs);
+    return calls;
 }
 
 int FirstCallWithHooks(const std::vector<LibraryCall> &calls)
@@ -216,88 +185,57 @@ void ExpectOneShutdownCallAtTheEnd(const std::vector<LibraryCall> &calls)
         }
 }
 
-std::vector<LibraryCall> CompanionFolder::SetupCalls() const
+/* Every process a test starts belongs to this job, which kills them when the
+ * test process ends, also at a test runner's time-out: a companion left
+ * behind would hold the single-instance mutex and fail every later test. */
+static HANDLE NewJob(void)
 {
-    std::vector<LibraryCall> setups;
-    for (const LibraryCall &call : Calls())
-        if (call.name == "ZentuSetup")
-            setups.push_back(call);
-    return setups;
-}
-
-std::vector<LibraryCall> CompanionFolder::WaitForCalls(
-    const std::function<bool(const std::vector<LibraryCall> &)> &pred, DWORD timeoutMs) const
-{
-    std::vector<LibraryCall> calls;
-    WaitUntil([&] {
-        calls = Calls();
-        return pred(calls);
-    }, timeoutMs);
-    return calls;
-}
-
-CompanionProcess::~CompanionProcess()
-{
-    Kill();
-}
-
-/* Every companion a test starts belongs to this job, which kills them when
- * the test process ends, also when a test runner kills it at a time-out: a
- * companion left behind would hold the single-instance mutex and fail every
- * later test. */
-static HANDLE CompanionJob(void)
-{
-    static HANDLE job = [] {
-        HANDLE created = CreateJobObjectA(NULL, NULL);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (created)
-            SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        return created;
-    }();
+    HANDLE job = CreateJobObjectA(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return job;
+}
+static const HANDLE CompanionJob = NewJob();
+
+/* With output, the process runs windowless and writes there. */
+bool CompanionProcess::Launch(const std::string &exePath, const std::string &arguments, const std::string &folder,
+                              HANDLE output)
+{
+    std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
+    if (!CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, output != NULL, output ? CREATE_NO_WINDOW : 0,
+                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info_)) {
+        ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
+        return false;
+    }
+    AssignProcessToJobObject(CompanionJob, info_.hProcess);
+    CloseHandle(info_.hThread);
+    return true;
 }
 
 bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments,
                              const std::string &currentFolder)
 {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!arguments.empty())
-        commandLine += " " + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
-    if (!CreateProcessA(exePath.c_str(), buffer.data(), NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
-                        &info_)) {
-        ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
-        return false;
-    }
-    if (CompanionJob())
-        AssignProcessToJobObject(CompanionJob(), info_.hProcess);
-    CloseHandle(info_.hThread);
-    info_.hThread = NULL;
-    return true;
+    return Launch(exePath, arguments, folder, NULL);
 }
 
 long CompanionProcess::WaitExit(DWORD timeoutMs)
 {
-    if (!info_.hProcess)
-        return -1;
-    if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0)
-        return -1;
     DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(info_.hProcess, &code))
+        return -1;
     return (long)code;
 }
 
-bool CompanionProcess::Running() const
-{
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-void CompanionProcess::Kill()
+CompanionProcess::~CompanionProcess()
 {
     if (!info_.hProcess)
         return;
@@ -306,7 +244,6 @@ void CompanionProcess::Kill()
         WaitForSingleObject(info_.hProcess, 10000);
     }
     CloseHandle(info_.hProcess);
-    info_ = {};
 }
 
 long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
@@ -315,28 +252,12 @@ long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = file;
-    std::string commandLine = "\"" + exePath + "\"";
-    PROCESS_INFORMATION process = {};
-    BOOL started = file != INVALID_HANDLE_VALUE &&
-                   CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL,
-                                  &startup, &process);
-    CloseHandle(file);
-    EXPECT_TRUE(started) << "cannot start " << exePath << ": error " << GetLastError();
     long code = -1;
-    if (started) {
-        CloseHandle(process.hThread);
-        DWORD exitCode = 0;
-        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
-            GetExitCodeProcess(process.hProcess, &exitCode))
-            code = (long)exitCode;
-        else
-            TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, 10000);
-        CloseHandle(process.hProcess);
+    {
+        CompanionProcess process;
+        if (file != INVALID_HANDLE_VALUE && process.Launch(exePath, "", "", file))
+            code = process.WaitExit(timeoutMs);
+        CloseHandle(file);
     }
     *output = ReadWholeFile(path);
     DeleteFileA(path.c_str());

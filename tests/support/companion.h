@@ -1,8 +1,4 @@
-/*
- * End-to-end support: a fresh program folder with zentu64.exe and a stand-in
- * library, the companion process started from it, and the stand-in's record
- * of the calls it received.
- */
+/* The companion in a fresh program folder beside a stand-in library, and the record of calls. */
 #pragma once
 
 #include "support/registry.h"
@@ -18,16 +14,14 @@
 /* A path inside the build folder, as the Windows side sees it. */
 std::string BuildPath(const std::string &relative);
 
-/* One line of a call record: a call the stand-in library or a fake received. */
+/* A call the stand-in library or a fake received; args[0] is position 1. */
 struct LibraryCall {
-    std::string name;              /* "ZentuSetup", "ZentuCount", a fake's "Created"... */
-    double timeMs;                 /* performance-counter time of the call */
-    std::vector<std::string> args; /* args[0] is position 1 */
+    std::string name;
+    double timeMs;
+    std::vector<std::string> args;
 
-    /* A 32-bit argument at a 1-based position. */
     UINT32 Number(int position) const;
-    /* A hook handle or address at a 1-based position. */
-    unsigned long long Address(int position) const;
+    unsigned long long Address(int position) const; /* a hook handle or address */
     /* The text behind one of the five text addresses. */
     std::string Text(int position) const;
 };
@@ -39,9 +33,8 @@ UINT32 ExportOffset(HMODULE module, const char *name);
 std::vector<LibraryCall> ReadCalls(const std::string &path);
 
 /* A temporary program folder holding zentu64.exe (under exeName) and the
- * stand-in library of one variant ("normal", "no_version", ...); removed with
- * all its files when it goes. padTo pads the folder path to at least that
- * many characters with nested folders. */
+ * stand-in library of one variant ("normal", "no_version", ...), removed when
+ * it goes. padTo pads the path to at least that length with nested folders. */
 class CompanionFolder {
 public:
     explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
@@ -49,12 +42,10 @@ public:
     ~CompanionFolder();
     const std::string &Path() const { return path_; }
     std::string ExePath() const { return path_ + "\\" + exeName_; }
-    std::string LogPath() const { return path_ + "\\zentu64-calls.log"; }
 
-    std::vector<LibraryCall> Calls() const;
+    std::vector<LibraryCall> Calls() const { return ReadCalls(path_ + "\\zentu64-calls.log"); }
     std::vector<LibraryCall> SetupCalls() const;
-    /* Polls the record until pred holds or the deadline passes; returns the
-     * record as last read. */
+    /* The record as last read, once pred holds or the deadline passed. */
     std::vector<LibraryCall> WaitForCalls(const std::function<bool(const std::vector<LibraryCall> &)> &pred,
                                           DWORD timeoutMs) const;
 
@@ -67,25 +58,22 @@ private:
 /* The companion process; killed when it goes if it still runs. */
 class CompanionProcess {
 public:
-    CompanionProcess() = default;
     ~CompanionProcess();
-    CompanionProcess(const CompanionProcess &) = delete;
-    CompanionProcess &operator=(const CompanionProcess &) = delete;
 
     /* Starts the program in its own folder, or in currentFolder when given. */
     bool Start(const std::string &exePath, const std::string &arguments = "", const std::string &currentFolder = "");
     /* The exit code, or -1 when the process is still running at the deadline. */
     long WaitExit(DWORD timeoutMs);
-    bool Running() const;
+    bool Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     DWORD Pid() const { return info_.dwProcessId; }
-    HANDLE Handle() const { return info_.hProcess; }
-    void Kill();
 
 private:
+    friend long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);
+    bool Launch(const std::string &exePath, const std::string &arguments, const std::string &folder, HANDLE output);
     PROCESS_INFORMATION info_ = {};
 };
 
-/* A new, unused folder name under the temporary folder (not created). */
+/* A new path under the temporary folder (not created). */
 std::string UniqueTempFolder(const char *prefix);
 
 /* A file's whole content; empty when it cannot be read. */
@@ -94,10 +82,9 @@ std::string ReadWholeFile(const std::string &path);
 /* Polls cond every 20 ms until it holds or the deadline passes. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);
 
-/* The first call that carries the library's hook handles: start-up's own
- * call after the hooks went in. -1 when there is none. */
+/* The first ZentuSetup carrying the hook handles; -1 when there is none. */
 int FirstCallWithHooks(const std::vector<LibraryCall> &calls);
-/* Start-up's call with the hooks and the one after the first refresh are in. */
+/* That call and the one after the first refresh are in. */
 bool StartedUp(const std::vector<LibraryCall> &calls);
 bool HasShutdownCall(const std::vector<LibraryCall> &calls);
 /* The last call is a ZentuSetup, and it alone carries the shutdown flag. */
@@ -108,13 +95,9 @@ class CompanionTest : public testing::Test {
 protected:
     ScopedKeyRestore settingsKey_{ HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY };
 
-    static void SetRunning(DWORD running)
-    {
-        SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Running", running);
-    }
+    static void SetRunning(DWORD running) { SetSetting("Running", running); }
 };
 
-/* Runs a program without a window and with its standard output and error
- * going to *output; the exit code, or -1 when it still ran at the deadline
- * (it is then killed). */
+/* Runs a program without a window, its output going to *output; the exit
+ * code, or -1 (and killed) when it still ran at the deadline. */
 long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);

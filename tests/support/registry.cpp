@@ -4,55 +4,25 @@
 
 #include <string.h>
 
-static HKEY CreateKey(HKEY root, const char *path)
+/* The key opened for access; NULL when it does not exist. */
+static HKEY OpenKey(HKEY root, const char *path, REGSAM access)
 {
     HKEY key = NULL;
-    LONG result = RegCreateKeyExA(root, path, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-    EXPECT_EQ(ERROR_SUCCESS, result) << "creating " << path;
-    return key;
+    return RegOpenKeyExA(root, path, 0, access, &key) == ERROR_SUCCESS ? key : NULL;
 }
 
 void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size)
 {
-    HKEY key = CreateKey(root, path);
-    if (!key)
-        return;
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE *)data, size)) << name;
-    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root, path, name, type, data, size)) << path << " " << name;
 }
 
-void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value)
-{
-    SetRawValue(root, path, name, REG_DWORD, &value, sizeof value);
-}
 
-void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value)
-{
-    SetRawValue(root, path, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
-}
 
-void DeleteValue(HKEY root, const char *path, const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
-bool KeyExists(HKEY root, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
 
 int CountValues(HKEY root, const char *path)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    HKEY key = OpenKey(root, path, KEY_READ);
+    if (!key)
         return -1;
     DWORD count = 0;
     RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL);
@@ -66,67 +36,55 @@ void DeleteKey(HKEY root, const char *path)
     RegDeleteKeyA(root, path);
 }
 
-ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), path_(path), existed_(false)
+bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        existed_ = true;
-        for (DWORD index = 0;; index++) {
-            char name[16384];
-            DWORD nameLength = sizeof name;
-            DWORD type = 0, size = 0;
-            if (RegEnumValueA(key, index, name, &nameLength, NULL, &type, NULL, &size) != ERROR_SUCCESS)
-                break;
-            Value value{ name, type, std::vector<BYTE>(size) };
-            DWORD readSize = size;
-            RegQueryValueExA(key, name, NULL, NULL, value.data.data(), &readSize);
-            values_.push_back(value);
-        }
+    HKEY key = OpenKey(root, path, KEY_READ);
+    DWORD size = 0;
+    bool found = key && RegQueryValueExA(key, name, NULL, type, NULL, &size) == ERROR_SUCCESS;
+    data->resize(size);
+    found = found && RegQueryValueExA(key, name, NULL, type, data->data(), &size) == ERROR_SUCCESS;
+    data->resize(size);
+    if (key)
         RegCloseKey(key);
+    return found;
+}
+
+long long ReadDwordValue(HKEY root, const char *path, const char *name)
+{
+    DWORD type = 0, value = 0;
+    std::vector<BYTE> data;
+    if (!ReadValue(root, path, name, &type, &data))
+        return -1;
+    if (type != REG_DWORD || data.size() != sizeof value)
+        return -2;
+    memcpy(&value, data.data(), sizeof value);
+    return value;
+}
+
+ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), path_(path)
+{
+    HKEY key = OpenKey(root, path, KEY_READ);
+    existed_ = key != NULL;
+    char name[16384];
+    DWORD length = sizeof name;
+    for (DWORD i = 0; key && RegEnumValueA(key, i, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS; i++) {
+        values_.push_back({ name, 0, {} });
+        ReadValue(root, path, name, &values_.back().type, &values_.back().data);
+        length = sizeof name;
     }
+    if (key)
+        RegCloseKey(key);
     DeleteKey(root_, path_.c_str());
 }
 
 ScopedKeyRestore::~ScopedKeyRestore()
 {
     DeleteKey(root_, path_.c_str());
-    if (!existed_)
-        return;
-    HKEY key = CreateKey(root_, path_.c_str());
-    if (!key)
-        return;
-    for (const Value &value : values_)
-        RegSetValueExA(key, value.name.c_str(), 0, value.type, value.data.data(), (DWORD)value.data.size());
-    RegCloseKey(key);
-}
-
-bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data)
-{
     HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    bool found = RegQueryValueExA(key, name, NULL, type, NULL, &size) == ERROR_SUCCESS;
-    if (found) {
-        data->resize(size);
-        found = RegQueryValueExA(key, name, NULL, type, data->data(), &size) == ERROR_SUCCESS;
-        data->resize(size);
-    }
-    RegCloseKey(key);
-    return found;
-}
-
-long long ReadDwordValue(HKEY root, const char *path, const char *name)
-{
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    if (!ReadValue(root, path, name, &type, &data))
-        return -1;
-    DWORD value = 0;
-    if (type != REG_DWORD || data.size() != sizeof value)
-        return -2;
-    memcpy(&value, data.data(), sizeof value);
-    return value;
+    if (existed_ && RegCreateKeyExA(root_, path_.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) == ERROR_SUCCESS)
+        RegCloseKey(key);
+    for (const Value &value : values_)
+        SetRawValue(root_, path_.c_str(), value.name.c_str(), value.type, value.data.data(), (DWORD)value.data.size());
 }
 
 ScopedValueRestore::ScopedValueRestore(HKEY root, const std::string &path, const std::string &name)
@@ -150,19 +108,4 @@ ScopedValueRestore::~ScopedValueRestore()
         DeleteValue(root_, path_.c_str(), name_.c_str());
     if (!createdFrom_.empty())
         DeleteKey(root_, createdFrom_.c_str());
-}
-
-void SetSetting(const char *name, DWORD value)
-{
-    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, value);
-}
-
-void SetSetting(const char *name, const std::string &text)
-{
-    SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, text);
-}
-
-void SetSetting(const char *name, DWORD type, const void *data, DWORD size)
-{
-    SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, type, data, size);
 }

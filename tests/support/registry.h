@@ -8,18 +8,20 @@
 
 #define TEST_SETTINGS_KEY "SOFTWARE\\Wow6432Node\\Zentu2"
 
-/* Values in the main tool's settings key, as it writes them. */
-void SetSetting(const char *name, DWORD value);
-void SetSetting(const char *name, const std::string &text);
-void SetSetting(const char *name, DWORD type, const void *data, DWORD size);
-
-void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value);
-void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value);
+/* Writes a value, creating the key path as needed. */
 void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size);
-void DeleteValue(HKEY root, const char *path, const char *name);
-bool KeyExists(HKEY root, const char *path);
+inline void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value)
+{
+    SetRawValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+inline void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value)
+{
+    SetRawValue(root, path, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+inline void DeleteValue(HKEY root, const char *path, const char *name) { RegDeleteKeyValueA(root, path, name); }
 /* Number of values in the key; -1 when it does not exist. */
 int CountValues(HKEY root, const char *path);
+inline bool KeyExists(HKEY root, const char *path) { return CountValues(root, path) >= 0; }
 void DeleteKey(HKEY root, const char *path);
 
 /* One value as it stands: false when it (or its key) is absent. */
@@ -27,15 +29,26 @@ bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::
 /* A REG_DWORD value; -1 when it (or its key) is absent, -2 when it is not a REG_DWORD. */
 long long ReadDwordValue(HKEY root, const char *path, const char *name);
 
+/* Values in the main tool's settings key, as it writes them. */
+inline void SetSetting(const char *name, DWORD type, const void *data, DWORD size)
+{
+    SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, type, data, size);
+}
+inline void SetSetting(const char *name, DWORD value)
+{
+    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, value);
+}
+inline void SetSetting(const char *name, const std::string &text)
+{
+    SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, text);
+}
+
 /* Puts one value back as it was when this goes (or removes it), and removes
- * whatever part of the key path did not exist before. Nothing else of the
- * key is touched. */
+ * whatever part of the key path did not exist before; nothing else is touched. */
 class ScopedValueRestore {
 public:
     ScopedValueRestore(HKEY root, const std::string &path, const std::string &name);
     ~ScopedValueRestore();
-    ScopedValueRestore(const ScopedValueRestore &) = delete;
-    ScopedValueRestore &operator=(const ScopedValueRestore &) = delete;
 
 private:
     HKEY root_;

@@ -2,8 +2,6 @@
 
 #include "support/companion.h"
 
-#include <string.h>
-
 std::string WindowText(HWND window)
 {
     char text[4096] = "";
@@ -13,32 +11,29 @@ std::string WindowText(HWND window)
     return text;
 }
 
-struct FindData {
-    DWORD pid;
-    std::vector<HWND> windows;
-    bool hiddenToo;
-};
-
-static BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM lParam)
+static BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
 {
-    FindData *data = (FindData *)lParam;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == data->pid && (data->hiddenToo || IsWindowVisible(window)))
-        data->windows.push_back(window);
+    ((std::vector<HWND> *)lParam)->push_back(window);
     return TRUE;
 }
 
-static std::vector<HWND> ProcessWindows(DWORD pid, bool hiddenToo = false)
+/* The top-level windows of a process, the hidden ones too when asked. */
+static std::vector<HWND> ProcessWindows(DWORD pid, bool hiddenToo)
 {
-    FindData data{ pid, {}, hiddenToo };
-    EnumWindows(CollectProcessWindow, (LPARAM)&data);
-    return data.windows;
+    std::vector<HWND> all, found;
+    EnumWindows(CollectWindow, (LPARAM)&all);
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid && (hiddenToo || IsWindowVisible(window)))
+            found.push_back(window);
+    }
+    return found;
 }
 
-HWND FindProcessWindow(DWORD pid, const std::string &caption)
+static HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo)
 {
-    for (HWND window : ProcessWindows(pid))
+    for (HWND window : ProcessWindows(pid, hiddenToo))
         if (WindowText(window) == caption)
             return window;
     return NULL;
@@ -46,66 +41,58 @@ HWND FindProcessWindow(DWORD pid, const std::string &caption)
 
 HWND FindHiddenOrShownProcessWindow(DWORD pid, const std::string &caption)
 {
-    for (HWND window : ProcessWindows(pid, true))
-        if (WindowText(window) == caption)
-            return window;
-    return NULL;
+    return FindProcessWindow(pid, caption, true);
 }
 
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs)
 {
     HWND found = NULL;
-    WaitUntil([&] { return (found = FindProcessWindow(pid, caption)) != NULL; }, timeoutMs);
+    WaitUntil([&] { return (found = FindProcessWindow(pid, caption, false)) != NULL; }, timeoutMs);
     return found;
 }
 
 std::vector<std::string> ProcessWindowCaptions(DWORD pid)
 {
     std::vector<std::string> captions;
-    for (HWND window : ProcessWindows(pid))
+    for (HWND window : ProcessWindows(pid, false))
         captions.push_back(WindowText(window));
     return captions;
 }
 
-static BOOL CALLBACK CollectChild(HWND child, LPARAM lParam)
+static std::vector<HWND> Children(HWND window)
 {
-    ((std::vector<HWND> *)lParam)->push_back(child);
-    return TRUE;
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectWindow, (LPARAM)&children);
+    return children;
+}
+
+static bool IsClass(HWND window, const char *name)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpiA(className, name) == 0;
 }
 
 MessageBoxContent ReadMessageBox(HWND box)
 {
-    MessageBoxContent content{};
-    content.caption = WindowText(box);
-    content.owned = GetWindow(box, GW_OWNER) != NULL;
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, (LPARAM)&children);
-    for (HWND child : children) {
+    MessageBoxContent content{ WindowText(box), "", false, {} };
+    for (HWND child : Children(box)) {
         if (!IsWindowVisible(child))
             continue;
-        char className[64] = "";
-        GetClassNameA(child, className, sizeof className);
-        LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (_stricmp(className, "Button") == 0) {
+        if (IsClass(child, "Button"))
             content.buttons.push_back(WindowText(child));
-        } else if (_stricmp(className, "Static") == 0) {
-            if ((style & SS_TYPEMASK) == SS_ICON)
-                content.hasIcon = content.hasIcon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
-            else if (content.text.empty())
-                content.text = WindowText(child);
-        }
+        else if (IsClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            content.hasIcon = content.hasIcon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
+        else if (IsClass(child, "Static") && content.text.empty())
+            content.text = WindowText(child);
     }
     return content;
 }
 
 bool PressMessageBoxButton(HWND box, const std::string &buttonText)
 {
-    std::vector<HWND> children;
-    EnumChildWindows(box, CollectChild, (LPARAM)&children);
-    for (HWND child : children) {
-        char className[64] = "";
-        GetClassNameA(child, className, sizeof className);
-        if (_stricmp(className, "Button") == 0 && WindowText(child) == buttonText) {
+    for (HWND child : Children(box)) {
+        if (IsClass(child, "Button") && WindowText(child) == buttonText) {
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED), (LPARAM)child);
             return true;
         }

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-/* A visible top-level window of the process with this exact caption. */
-HWND FindProcessWindow(DWORD pid, const std::string &caption);
 /* A top-level window of the process with this exact caption, shown or not. */
 HWND FindHiddenOrShownProcessWindow(DWORD pid, const std::string &caption);
-/* Polls FindProcessWindow until the deadline; NULL when none appeared. */
+/* A visible one, polled for until the deadline; NULL when none appeared. */
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs);
 /* Captions of every visible top-level window of the process. */
 std::vector<std::string> ProcessWindowCaptions(DWORD pid);
@@ -23,7 +21,6 @@ struct MessageBoxContent {
     std::string text;
     bool hasIcon;
     std::vector<std::string> buttons;  /* texts of the visible buttons */
-    bool owned;                        /* it has an owner window */
 };
 MessageBoxContent ReadMessageBox(HWND box);
 

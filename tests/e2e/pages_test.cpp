@@ -1,7 +1,9 @@
 /* One walk through the settings pages of the running companion, driven from
  * outside as the main tool's notification icon and the user drive them. */
-#include "page_fixture.h"
+#include "e2e.h"
 #include "resources/resource.h"
+
+enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
 
 /* Runs zentu64-notify.exe with an argument and returns its exit code. */
 static long RunNotify(const std::string &argument)
@@ -17,16 +19,25 @@ static HWND WaitForMenu()
     return menu;
 }
 
-/* A recorder registered as the program that opens .htm files stands in for
- * the browser. The shell reads the association from the machine's classes
- * under Wine and from the user's first under Windows. */
-class PageWalk : public Pages {
+/* A running companion with its four pages found. */
+class Pages : public CompanionTest {
 protected:
-    static constexpr const char *HtmClass = "SOFTWARE\\Classes\\.htm";
-    static constexpr const char *RecorderClass = "SOFTWARE\\Classes\\ZentuHelpTest.Recorder";
-    ScopedKeyRestore associations_[4] = { { HKEY_LOCAL_MACHINE, HtmClass }, { HKEY_LOCAL_MACHINE, RecorderClass },
-                                          { HKEY_CURRENT_USER, HtmClass }, { HKEY_CURRENT_USER, RecorderClass } };
-
+    void SetUp() override
+    {
+        SetRunning(1);
+        ASSERT_TRUE(companion_.Start(folder_.ExePath()));
+        ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
+        const char *titles[] = { "ZENTU64 general", "ZENTU64 fps", "ZENTU64 movies", "ZENTU64 screenshots" };
+        for (int i = 0; i < 4; i++)
+            ASSERT_TRUE(page_[i] = FindHiddenOrShownProcessWindow(companion_.Pid(), titles[i])) << titles[i];
+    }
+    void TearDown() override
+    {
+        if (companion_.Running()) {
+            SetRunning(0);
+            companion_.WaitExit(10000);
+        }
+    }
     /* Waits until only this page is visible; -1: none. */
     bool WaitForVisible(int shown) const
     {
@@ -37,57 +48,38 @@ protected:
             return true;
         }, 5000);
     }
-    void Click(int index, int id)
-    {
-        SendMessageTimeoutA(Control(index, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
-    }
+
+    CompanionFolder folder_{ "normal" };
+    CompanionProcess companion_;
+    HWND page_[4] = {};
 };
 
-TEST_F(PageWalk, NotificationTabsMinimiseHelpMenuAndExitPrompt)
+TEST_F(Pages, NotificationTabsMinimiseMenuAndExitPrompt)
 {
     ASSERT_TRUE(WaitForVisible(-1));
-    EXPECT_EQ("2.7.3", WindowText(Control(GENERAL, IDC_GENERAL_VERSION)));
-    EXPECT_EQ("5834", WindowText(Control(GENERAL, IDC_GENERAL_BUILD)));
+    EXPECT_EQ("2.7.3", WindowText(GetDlgItem(page_[GENERAL], IDC_GENERAL_VERSION)));
+    EXPECT_EQ("5834", WindowText(GetDlgItem(page_[GENERAL], IDC_GENERAL_BUILD)));
 
     /* The notification tool sends the icon's double click; a tab switches in
      * place; minimise hides; the double click brings back the page used last. */
     EXPECT_EQ(2, RunNotify("sideways"));
     EXPECT_EQ(0, RunNotify("open"));
     ASSERT_TRUE(WaitForVisible(GENERAL));
-    ClickDesignPoint(GENERAL, 150, 45);
-    ASSERT_TRUE(WaitForVisible(MOVIES));
     RECT general, movies;
     GetWindowRect(page_[GENERAL], &general);
+    /* The Movies tab at (150, 45) of the 400 x 300 design space, rounded up onto the page's real size. */
+    LPARAM tab = MAKELPARAM((150 * (general.right - general.left) + 399) / 400,
+                            (45 * (general.bottom - general.top) + 299) / 300);
+    PostMessageA(page_[GENERAL], WM_LBUTTONDOWN, MK_LBUTTON, tab);
+    PostMessageA(page_[GENERAL], WM_LBUTTONUP, 0, tab);
+    ASSERT_TRUE(WaitForVisible(MOVIES));
     GetWindowRect(page_[MOVIES], &movies);
     EXPECT_TRUE(EqualRect(&general, &movies));
-    Click(MOVIES, IDC_MOVIES_MINIMISE);
+    SendMessageTimeoutA(GetDlgItem(page_[MOVIES], IDC_MOVIES_MINIMISE), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
     ASSERT_TRUE(WaitForVisible(-1));
     EXPECT_FALSE(IsIconic(page_[MOVIES]));
     PostMessageA(page_[GENERAL], WM_USER + 1, 0, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(WaitForVisible(MOVIES));
-
-    /* Each Help button has the shell open its page's file in the help folder. */
-    const std::string help = folder_.Path() + "\\help", record = folder_.Path() + "\\opened.txt";
-    ASSERT_TRUE(CreateDirectoryA(help.c_str(), NULL));
-    for (HKEY root : { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER }) {
-        SetStringValue(root, HtmClass, "", "ZentuHelpTest.Recorder");
-        SetStringValue(root, (std::string(RecorderClass) + "\\shell\\open\\command").c_str(), "",
-                       "\"" + BuildPath("tests/help/zentu_open_recorder.exe") + "\" \"" + record + "\" \"%1\"");
-    }
-    const struct {
-        int page, button;
-        std::string file;
-    } helpButtons[] = { { GENERAL, IDC_GENERAL_HELP, "HELP_GENERAL.HTM" }, { FPS, IDC_FPS_HELP, "HELP_FPS.HTM" },
-                        { MOVIES, IDC_MOVIES_HELP, "HELP_MOVIES.HTM" },
-                        { SCREENSHOTS, IDC_SCREENSHOTS_HELP, "HELP_SCREENSHOTS.HTM" } };
-    for (const auto &h : helpButtons) {
-        const std::string file = help + "\\" + h.file;
-        ASSERT_TRUE(CopyFileA(BuildPath("help/" + h.file).c_str(), file.c_str(), FALSE));
-        DeleteFileA(record.c_str());
-        Click(h.page, h.button);
-        EXPECT_TRUE(WaitUntil([&] { return lstrcmpiA(ReadWholeFile(record).c_str(), (file + "\r\n").c_str()) == 0; },
-                              15000)) << h.file << " opened: " << ReadWholeFile(record);
-    }
 
     /* The menu's View commands explore their folders. */
     const char *folders[] = { "benchmarks", "moviesfolder", "shotsfolder" };

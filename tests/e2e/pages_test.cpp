@@ -52,9 +52,16 @@ protected:
     CompanionFolder folder_{ "normal" };
     CompanionProcess companion_;
     HWND page_[4] = {};
+    /* A recorder registered as the program that opens .htm files stands in
+     * for the browser. The shell reads the association from the machine's
+     * classes under Wine and from the user's first under Windows. */
+    static constexpr const char *HtmClass = "SOFTWARE\\Classes\\.htm";
+    static constexpr const char *RecorderClass = "SOFTWARE\\Classes\\ZentuHelpTest.Recorder";
+    ScopedKeyRestore associations_[4] = { { HKEY_LOCAL_MACHINE, HtmClass }, { HKEY_LOCAL_MACHINE, RecorderClass },
+                                          { HKEY_CURRENT_USER, HtmClass }, { HKEY_CURRENT_USER, RecorderClass } };
 };
 
-TEST_F(Pages, NotificationTabsMinimiseMenuAndExitPrompt)
+TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
 {
     ASSERT_TRUE(WaitForVisible(-1));
     EXPECT_EQ("2.7.3", WindowText(GetDlgItem(page_[GENERAL], IDC_GENERAL_VERSION)));
@@ -80,6 +87,29 @@ TEST_F(Pages, NotificationTabsMinimiseMenuAndExitPrompt)
     EXPECT_FALSE(IsIconic(page_[MOVIES]));
     PostMessageA(page_[GENERAL], WM_USER + 1, 0, WM_LBUTTONDBLCLK);
     ASSERT_TRUE(WaitForVisible(MOVIES));
+
+    /* Each Help button has the shell open its page's file in the help folder. */
+    const std::string help = folder_.Path() + "\\help", record = folder_.Path() + "\\opened.txt";
+    ASSERT_TRUE(CreateDirectoryA(help.c_str(), NULL));
+    for (HKEY root : { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER }) {
+        SetStringValue(root, HtmClass, "", "ZentuHelpTest.Recorder");
+        SetStringValue(root, (std::string(RecorderClass) + "\\shell\\open\\command").c_str(), "",
+                       "\"" + BuildPath("tests/help/zentu_open_recorder.exe") + "\" \"" + record + "\" \"%1\"");
+    }
+    const struct {
+        int page, button;
+        std::string file;
+    } helpButtons[] = { { GENERAL, IDC_GENERAL_HELP, "HELP_GENERAL.HTM" }, { FPS, IDC_FPS_HELP, "HELP_FPS.HTM" },
+                        { MOVIES, IDC_MOVIES_HELP, "HELP_MOVIES.HTM" },
+                        { SCREENSHOTS, IDC_SCREENSHOTS_HELP, "HELP_SCREENSHOTS.HTM" } };
+    for (const auto &h : helpButtons) {
+        const std::string file = help + "\\" + h.file;
+        ASSERT_TRUE(CopyFileA(BuildPath("help/" + h.file).c_str(), file.c_str(), FALSE));
+        DeleteFileA(record.c_str());
+        SendMessageTimeoutA(GetDlgItem(page_[h.page], h.button), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+        EXPECT_TRUE(WaitUntil([&] { return lstrcmpiA(ReadWholeFile(record).c_str(), (file + "\r\n").c_str()) == 0; },
+                              15000)) << h.file << " opened: " << ReadWholeFile(record);
+    }
 
     /* The menu's View commands explore their folders. */
     const char *folders[] = { "benchmarks", "moviesfolder", "shotsfolder" };

@@ -1,7 +1,7 @@
 /* A running companion with its four pages found, for the page tests. */
 #pragma once
 
-#include "e2e.h"
+#include "support/companion.h"
 
 inline const char *const PageTitles[] = { "ZENTU64 general", "ZENTU64 fps", "ZENTU64 movies", "ZENTU64 screenshots" };
 enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
@@ -17,7 +17,7 @@ protected:
         ASSERT_TRUE(companion_.Start(folder_.ExePath()));
         ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
         for (int i = 0; i < 4; i++) {
-            page_[i] = FindHiddenOrShownProcessWindow(companion_.Pid(), PageTitles[i]);
+            page_[i] = FindProcessWindow(companion_.Pid(), PageTitles[i], true);
             ASSERT_TRUE(page_[i]) << PageTitles[i];
         }
     }

@@ -5,7 +5,7 @@
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include "support/registry.h"
-#include "support/windows.h"
+#include "support/companion.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,7 @@
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 #include "support/companion.h"
-#include "support/input.h"
 #include "support/registry.h"
-#include "support/windows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 /* One walk through the settings pages of the running companion, driven from
  * outside as the main tool's notification icon and the user drive them. */
-#include "e2e.h"
+#include "support/companion.h"
 #include "resources/resource.h"
 
 enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
@@ -29,7 +29,7 @@ protected:
         ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
         const char *titles[] = { "ZENTU64 general", "ZENTU64 fps", "ZENTU64 movies", "ZENTU64 screenshots" };
         for (int i = 0; i < 4; i++)
-            ASSERT_TRUE(page_[i] = FindHiddenOrShownProcessWindow(companion_.Pid(), titles[i])) << titles[i];
+            ASSERT_TRUE(page_[i] = FindProcessWindow(companion_.Pid(), titles[i], true)) << titles[i];
     }
     void TearDown() override
     {

@@ -1,6 +1,6 @@
 /* The probes inside the companion and zentu64-probe.exe, with the fake
  * D3D9.DLL in the prefix's system folder. */
-#include "e2e/e2e.h"
+#include "support/companion.h"
 
 #include <algorithm>
 

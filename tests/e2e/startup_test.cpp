@@ -1,7 +1,6 @@
 /* The process contract of zentu64.exe: exit codes with their boxes, what it hands the hook library
  * and when, the orderly ends, the hotkeys with real input, where the libraries it loads come from. */
-#include "e2e.h"
-#include "support/input.h"
+#include "support/companion.h"
 
 #include <sddl.h>
 
@@ -49,7 +48,7 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
         ASSERT_TRUE(companion.Start(folder.ExePath(), c.arguments));
         if (c.caption) {
             HWND box = WaitForProcessWindow(companion.Pid(), c.caption, 20000);
-            ASSERT_TRUE(box) << testing::PrintToString(ProcessWindowCaptions(companion.Pid()));
+            ASSERT_TRUE(box) << c.caption;
             EXPECT_EQ(c.text, ReadMessageBox(box).text);
             ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
         }
@@ -172,7 +171,7 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     PressKey(VK_F9, TestKeys);
     SendKey(VK_MENU, true, TestKeys);
     PressKey(VK_F9, TestKeys);
-    EXPECT_TRUE(PumpUntil([] { return PassedOnF9.size() >= 2; }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return PassedOnF9.size() >= 2; }, 5000));
     EXPECT_EQ((std::vector<WPARAM>{ WM_KEYDOWN, WM_KEYUP }), PassedOnF9);
 
     /* Logoff or shutdown: the system may end the process once the pages answer; the last call comes first. */

@@ -1,6 +1,6 @@
 /* The installed companion, given the stand-in library beside it, starts and
  * ends in order. */
-#include "e2e/e2e.h"
+#include "support/companion.h"
 
 class InstalledCompanion : public CompanionTest {};
 

@@ -1,10 +1,7 @@
-/*
- * The one writer of call records, for the stand-in library and the fakes:
+/* The one writer of call records, for the stand-in library and the fakes:
  *   <name> TAB <microseconds of the performance counter> [TAB <field>]... CR LF
- * Each line is appended and the file closed at once, so a reader sees whole
- * lines even when the writer is killed right after. ReadCalls reads them back;
- * scripts/decode-calls.awk shows the stand-in's in ./run.
- */
+ * Each line is appended and the file closed at once, so a reader sees whole lines even when the writer is
+ * killed right after. ReadCalls reads them back; scripts/decode-calls.awk shows the stand-in's in ./run. */
 #pragma once
 
 #include <windows.h>

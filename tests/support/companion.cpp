@@ -1,12 +1,9 @@
 #include "support/companion.h"
 
-#include <stdio.h>
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 std::string BuildPath(const std::string &relative)
 {
@@ -18,36 +15,33 @@ std::string BuildPath(const std::string &relative)
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs)
 {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!cond()) {
-        if (GetTickCount64() >= deadline)
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (cond())
+            return true;
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
             return false;
-        Sleep(20);
+        /* Woken by the next message; the cap also catches changes elsewhere. */
+        MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)(deadline - now < 20 ? deadline - now : 20), QS_ALLINPUT);
     }
-    return true;
 }
 
-/* The field at a 1-based position; empty, and a failure, when there is none. */
-static std::string Argument(const LibraryCall &call, int position)
+std::string LibraryCall::Arg(int position) const
 {
-    if (position >= 1 && (size_t)position <= call.args.size())
-        return call.args[position - 1];
-    ADD_FAILURE() << "no argument " << position << " in " << call.name;
+    if (position >= 1 && (size_t)position <= args.size())
+        return args[position - 1];
+    ADD_FAILURE() << "no argument " << position << " in " << name;
     return "";
-}
-
-UINT32 LibraryCall::Number(int position) const
-{
-    return (UINT32)strtoul(Argument(*this, position).c_str(), NULL, 10);
-}
-
-unsigned long long LibraryCall::Address(int position) const
-{
-    return strtoull(Argument(*this, position).c_str(), NULL, 16);
 }
 
 std::string LibraryCall::Text(int position) const
 {
-    std::string field = Argument(*this, position);
+    std::string field = Arg(position);
     size_t equals = field.find('=');
     if (equals == std::string::npos) {
         ADD_FAILURE() << "argument " << position << " carries no text: " << field;
@@ -55,12 +49,9 @@ std::string LibraryCall::Text(int position) const
     }
     std::string text;
     for (size_t i = equals + 1; i < field.size(); i++) {
-        if (field[i] == '%' && i + 2 < field.size()) {
-            text += (char)strtoul(field.substr(i + 1, 2).c_str(), NULL, 16);
-            i += 2;
-        } else {
-            text += field[i];
-        }
+        bool escaped = field[i] == '%' && i + 2 < field.size();   /* %XX: a byte in hexadecimal */
+        text += escaped ? (char)strtoul(field.substr(i + 1, 2).c_str(), NULL, 16) : field[i];
+        i += escaped ? 2 : 0;
     }
     return text;
 }
@@ -70,18 +61,14 @@ std::string UniqueTempFolder(const char *prefix)
     static int counter;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    char name[MAX_PATH];
-    snprintf(name, sizeof name, "%s%s-%lu-%d-%lu", temp, prefix, GetCurrentProcessId(), ++counter,
-             (unsigned long)GetTickCount());
-    return name;
+    return std::string(temp) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+           "-" + std::to_string(GetTickCount());
 }
 
 std::string ReadWholeFile(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 CompanionFolder::CompanionFolder(const std::string &variant, const std::string &exeName, size_t padTo)
@@ -96,11 +83,9 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     }
     EXPECT_TRUE(CopyFileA(BuildPath("zentu64.exe").c_str(), ExePath().c_str(), FALSE));
-    if (!variant.empty()) {
-        EXPECT_TRUE(CopyFileA(BuildPath("standin/" + variant + "/zentu64.dll").c_str(),
-                              (path_ + "\\zentu64.dll").c_str(), FALSE))
-            << "stand-in variant " << variant;
-    }
+    EXPECT_TRUE(variant.empty() || CopyFileA(BuildPath("standin/" + variant + "/zentu64.dll").c_str(),
+                                             (path_ + "\\zentu64.dll").c_str(), FALSE))
+        << "stand-in variant " << variant;
 }
 
 CompanionFolder::~CompanionFolder()
@@ -129,19 +114,18 @@ std::vector<LibraryCall> ReadCalls(const std::string &path)
         }
         if (fields.size() < 2)
             continue;
-        LibraryCall call{ fields[0], strtoull(fields[1].c_str(), NULL, 10) / 1000.0, {} };
-        call.args.assign(fields.begin() + 2, fields.end());
-        calls.push_back(call);
+        std::vector<std::string> args(fields.begin() + 2, fields.end());
+        calls.push_back({ fields[0], strtoull(fields[1].c_str(), NULL, 10) / 1000.0, args });
     }
     return calls;
 }
 
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const
 {
-    std::vector<LibraryCall> setups = Calls();
-    setups.erase(std::remove_if(setups.begin(), setups.end(), [](const LibraryCall &call) {
-        return call.name != "ZentuSetup";
-    }), setups.end());
+    std::vector<LibraryCall> setups;
+    for (const LibraryCall &call : Calls())
+        if (call.name == "ZentuSetup")
+            setups.push_back(call);
     return setups;
 }
 
@@ -149,10 +133,7 @@ std::vector<LibraryCall> CompanionFolder::WaitForCalls(
     const std::function<bool(const std::vector<LibraryCall> &)> &pred, DWORD timeoutMs) const
 {
     std::vector<LibraryCall> calls;
-    WaitUntil([&] {
-        calls = Calls();
-        return pred(calls);
-    }, timeoutMs);
+    WaitUntil([&] { return pred(calls = Calls()); }, timeoutMs);
     return calls;
 }
 
@@ -198,11 +179,11 @@ static HANDLE NewJob(void)
 }
 static const HANDLE CompanionJob = NewJob();
 
-/* With output, the process runs windowless and writes there. */
-bool CompanionProcess::Launch(const std::string &exePath, const std::string &arguments, const std::string &folder,
-                              HANDLE output)
+bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments,
+                             const std::string &currentFolder, HANDLE output)
 {
     std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (output) {
@@ -210,20 +191,13 @@ bool CompanionProcess::Launch(const std::string &exePath, const std::string &arg
         startup.hStdOutput = startup.hStdError = output;
     }
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, output != NULL, output ? CREATE_NO_WINDOW : 0,
-                        NULL, folder.empty() ? NULL : folder.c_str(), &startup, &info_)) {
+                        NULL, folder.c_str(), &startup, &info_)) {
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
         return false;
     }
     AssignProcessToJobObject(CompanionJob, info_.hProcess);
     CloseHandle(info_.hThread);
     return true;
-}
-
-bool CompanionProcess::Start(const std::string &exePath, const std::string &arguments,
-                             const std::string &currentFolder)
-{
-    std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
-    return Launch(exePath, arguments, folder, NULL);
 }
 
 long CompanionProcess::WaitExit(DWORD timeoutMs)
@@ -237,13 +211,11 @@ long CompanionProcess::WaitExit(DWORD timeoutMs)
 
 CompanionProcess::~CompanionProcess()
 {
-    if (!info_.hProcess)
-        return;
-    if (Running()) {
+    if (Running())
         TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, 10000);
-    }
-    CloseHandle(info_.hProcess);
+    WaitExit(10000);
+    if (info_.hProcess)
+        CloseHandle(info_.hProcess);
 }
 
 long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
@@ -252,14 +224,84 @@ long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
-    long code = -1;
-    {
-        CompanionProcess process;
-        if (file != INVALID_HANDLE_VALUE && process.Launch(exePath, "", "", file))
-            code = process.WaitExit(timeoutMs);
-        CloseHandle(file);
-    }
+    CompanionProcess process;
+    long code = process.Start(exePath, "", "", file) ? process.WaitExit(timeoutMs) : -1;
+    CloseHandle(file);
     *output = ReadWholeFile(path);
     DeleteFileA(path.c_str());
     return code;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = "";
+    /* GetWindowText would not ask another process's window for its text. */
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, NULL);
+    return text;
+}
+
+static BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
+{
+    ((std::vector<HWND> *)lParam)->push_back(window);
+    return TRUE;
+}
+
+HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo)
+{
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, (LPARAM)&all);
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid && (hiddenToo || IsWindowVisible(window)) && WindowText(window) == caption)
+            return window;
+    }
+    return NULL;
+}
+
+HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs)
+{
+    HWND found = NULL;
+    WaitUntil([&] { return (found = FindProcessWindow(pid, caption, false)) != NULL; }, timeoutMs);
+    return found;
+}
+
+static std::vector<HWND> Children(HWND window)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectWindow, (LPARAM)&children);
+    return children;
+}
+
+static bool IsClass(HWND window, const char *name)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return lstrcmpiA(className, name) == 0;
+}
+
+MessageBoxContent ReadMessageBox(HWND box)
+{
+    MessageBoxContent content{ "", false, {} };
+    for (HWND child : Children(box)) {
+        if (!IsWindowVisible(child))
+            continue;
+        if (IsClass(child, "Button"))
+            content.buttons.push_back(WindowText(child));
+        else if (IsClass(child, "Static") && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            content.hasIcon = content.hasIcon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
+        else if (IsClass(child, "Static") && content.text.empty())
+            content.text = WindowText(child);
+    }
+    return content;
+}
+
+bool PressMessageBoxButton(HWND box, const std::string &buttonText)
+{
+    for (HWND child : Children(box))
+        if (IsClass(child, "Button") && WindowText(child) == buttonText) {
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED), (LPARAM)child);
+            return true;
+        }
+    return false;
 }

@@ -1,4 +1,5 @@
-/* The companion in a fresh program folder beside a stand-in library, and the record of calls. */
+/* The companion in a fresh program folder beside a stand-in library, the record of its calls, its windows and
+ * boxes seen from outside, and input as a user gives it. */
 #pragma once
 
 #include "support/registry.h"
@@ -6,6 +7,8 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
 
 #include <functional>
 #include <string>
@@ -20,21 +23,19 @@ struct LibraryCall {
     double timeMs;
     std::vector<std::string> args;
 
-    UINT32 Number(int position) const;
-    unsigned long long Address(int position) const; /* a hook handle or address */
-    /* The text behind one of the five text addresses. */
-    std::string Text(int position) const;
+    std::string Arg(int position) const; /* empty, and a failure, when there is none */
+    UINT32 Number(int position) const { return (UINT32)strtoul(Arg(position).c_str(), NULL, 10); }
+    unsigned long long Address(int position) const { return strtoull(Arg(position).c_str(), NULL, 16); }
+    std::string Text(int position) const;          /* the text behind one of the five text addresses */
 };
 
 /* The offset of a module's export from the module's base; 0 when it has none. */
 UINT32 ExportOffset(HMODULE module, const char *name);
 
-/* The calls of a record file written through support/call_record.h. */
 std::vector<LibraryCall> ReadCalls(const std::string &path);
 
-/* A temporary program folder holding zentu64.exe (under exeName) and the
- * stand-in library of one variant ("normal", "no_version", ...), removed when
- * it goes. padTo pads the path to at least that length with nested folders. */
+/* A temporary program folder holding zentu64.exe (under exeName) and the stand-in library of one variant
+ * ("normal", "no_version", ...), removed when it goes; padTo: the path's least length, with nested folders. */
 class CompanionFolder {
 public:
     explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
@@ -60,27 +61,26 @@ class CompanionProcess {
 public:
     ~CompanionProcess();
 
-    /* Starts the program in its own folder, or in currentFolder when given. */
-    bool Start(const std::string &exePath, const std::string &arguments = "", const std::string &currentFolder = "");
+    /* Runs in its own folder, or in currentFolder when given; with output, windowless and writing there. */
+    bool Start(const std::string &exePath, const std::string &arguments = "", const std::string &currentFolder = "",
+               HANDLE output = NULL);
     /* The exit code, or -1 when the process is still running at the deadline. */
     long WaitExit(DWORD timeoutMs);
     bool Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
     DWORD Pid() const { return info_.dwProcessId; }
 
 private:
-    friend long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);
-    bool Launch(const std::string &exePath, const std::string &arguments, const std::string &folder, HANDLE output);
     PROCESS_INFORMATION info_ = {};
 };
 
 /* A new path under the temporary folder (not created). */
 std::string UniqueTempFolder(const char *prefix);
-
-/* A file's whole content; empty when it cannot be read. */
 std::string ReadWholeFile(const std::string &path);
 
-/* Polls cond every 20 ms until it holds or the deadline passes. */
+/* Dispatches the test thread's messages (and the low-level hook calls the
+ * system sends it) until cond holds or the deadline passes. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);
+inline void PumpFor(DWORD milliseconds) { WaitUntil([] { return false; }, milliseconds); }
 
 /* The first ZentuSetup carrying the hook handles; -1 when there is none. */
 int FirstCallWithHooks(const std::vector<LibraryCall> &calls);
@@ -98,6 +98,42 @@ protected:
     static void SetRunning(DWORD running) { SetSetting("Running", running); }
 };
 
-/* Runs a program without a window, its output going to *output; the exit
- * code, or -1 (and killed) when it still ran at the deadline. */
+/* Runs a program windowless, its output going to *output; the exit code, or -1
+ * (and killed) when it still ran at the deadline. */
 long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);
+
+/* A top-level window of the process with this exact caption, a visible one
+ * unless hiddenToo; NULL when none. */
+HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo);
+/* A visible one, polled for until the deadline. */
+HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs);
+std::string WindowText(HWND window);
+
+struct MessageBoxContent {
+    std::string text;
+    bool hasIcon;
+    std::vector<std::string> buttons; /* texts of the visible buttons */
+};
+MessageBoxContent ReadMessageBox(HWND box);
+bool PressMessageBoxButton(HWND box, const std::string &buttonText);
+
+/* The tests' own key events carry this, for the tests' low-level hooks. */
+const ULONG_PTR TestKeys = 0x5A4B4859;
+
+/* A key going down or up through SendInput, with its scan code; extraInfo reaches low-level hooks. */
+inline void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwExtraInfo = extraInfo;
+    SendInput(1, &input, sizeof input);
+}
+
+inline void PressKey(WORD vk, ULONG_PTR extraInfo = 0)
+{
+    SendKey(vk, false, extraInfo);
+    SendKey(vk, true, extraInfo);
+}

@@ -53,7 +53,7 @@ public:
 private:
     HKEY root_;
     std::string path_, name_;
-    std::string createdFrom_;    /* the first part of the path that was missing */
+    std::string createdFrom_; /* the first part of the path that was missing */
     bool existed_;
     DWORD type_ = 0;
     std::vector<BYTE> data_;

@@ -6,7 +6,6 @@
 
 /* A program name of its own: the load order set for it reaches no other test. */
 static const char TestExe[] = "zentu64-probe-e2e.exe", ToolExe[] = "zentu64-probe.exe";
-static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
 
 static std::string SystemFile(const char *file)
 {
@@ -28,7 +27,7 @@ static UINT32 Export(const std::string &file, const char *name)
     return offset;
 }
 
-/* The fake D3D9.DLL and D3D9D.DLL in the system folder, with a native-first
+/* The fake D3D9.DLL in the system folder, with a native-first
  * load order for d3d9 for the two programs (behaviour NULL: d3d9 disabled for
  * them instead); every other program still loads Wine's own. */
 class SystemFake {
@@ -42,13 +41,11 @@ public:
         if (behaviour && !CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
             CopyFileA(library_.c_str(), backup_.c_str(), TRUE);
         EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9.DLL").c_str(), library_.c_str(), FALSE));
-        EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9D.DLL").c_str(), debug_.c_str(), FALSE));
     }
     ~SystemFake()
     {
         if (CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
             DeleteFileA(backup_.c_str());
-        DeleteFileA(debug_.c_str()); /* Wine has no debug runtime of its own */
     }
 
 private:
@@ -56,7 +53,6 @@ private:
     ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" };
     ScopedValueRestore tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
     std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
-    std::string debug_ = SystemFile("d3d9d.dll");
 };
 
 typedef CompanionTest Probes;
@@ -99,13 +95,10 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
 TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWarning)
 {
     SystemFake fake(""); /* an NVIDIA driver one version too old */
-    ScopedValueRestore setting(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime");
-    SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", 5); /* the debug runtime's offsets too */
-    const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL"), d3d9d = BuildPath("fakes/d3d9/D3D9D.DLL");
+    const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL");
     const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
-                             Export(d3d9d, "FakeDevicePresentCode"), Export(d3d9d, "FakeSwapChainPresentCode"),
                              Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
                              Export(d3d9, "FakeShowCursorCode") };
     std::string output;
@@ -115,16 +108,15 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     snprintf(report, sizeof report,
              "[Probe]\nSystemFolder=%s\nDirect3D9Result=0\nOpenGLResult=0\n\n[ApiOffsets]\nReserved1=0\nReserved2=0\n"
              "D3D9DevicePresentOffset=0x%08X\nD3D9SwapChainPresentOffset=0x%08X\nWglSwapBuffersOffset=0x%08X\n"
-             "WglSwapLayerBuffersOffset=0x%08X\nD3D9DebugDevicePresentOffset=0x%08X\n"
-             "D3D9DebugSwapChainPresentOffset=0x%08X\nD3D9SetCursorPropertiesOffset=0x%08X\n"
+             "WglSwapLayerBuffersOffset=0x%08X\nD3D9DebugDevicePresentOffset=0x00000000\n"
+             "D3D9DebugSwapChainPresentOffset=0x00000000\nD3D9SetCursorPropertiesOffset=0x%08X\n"
              "D3D9SetCursorPositionOffset=0x%08X\nD3D9ShowCursorOffset=0x%08X\nD3D9SetCursorPropertiesProbe=2307\n"
              "D3D9SetCursorPositionProbe=2307\nD3D9ShowCursorProbe=2307\nReserved3=0\nReserved4=0\nReserved5=0\n"
              "Reserved6=0\nReserved7=0\nReserved8=0\nD3D9DevicePresentProbe=2306\nD3D9SwapChainPresentProbe=0\n"
              "Reserved9=0\nReserved10=0\nReserved11=0\nReserved12=0\nReserved13=0\nDisplayDriverKind=1\n\n"
              "[DisplayDriver]\nAdapterDriverName=NV4_DISP.DLL\nAdapterDriverVersion=6.14.1.4350\nKind=NVIDIA\n"
              "Warning=yes\n",
-             SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6], found[7],
-             found[8]);
+             SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6]);
     EXPECT_EQ(report, output);
 
     SetRunning(1);
@@ -140,9 +132,9 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     SetRunning(0);
     EXPECT_EQ(0, companion.WaitExit(15000));
     const std::pair<int, UINT32> expected[] = {
-        { 12, 0 }, { 13, 0 }, { 14, found[0] }, { 15, found[1] }, { 16, found[2] }, { 17, found[3] },
-        { 34, found[4] }, { 35, found[5] }, { 36, found[6] }, { 37, found[7] }, { 38, found[8] }, { 39, 2307 },
-        { 40, 2307 }, { 41, 2307 }, { 48, 2306 }, { 49, 0 }, { 53, 0 }, { 54, 0 }, { 55, 1 },
+        { 12, 0 }, { 13, 0 }, { 14, found[0] }, { 15, found[1] }, { 16, found[2] }, { 17, found[3] }, { 34, 0 },
+        { 35, 0 }, { 36, found[4] }, { 37, found[5] }, { 38, found[6] }, { 39, 2307 }, { 40, 2307 }, { 41, 2307 },
+        { 48, 2306 }, { 49, 0 }, { 53, 0 }, { 54, 0 }, { 55, 1 },
     };
     std::vector<LibraryCall> setups = folder.SetupCalls();
     int hooked = FirstCallWithHooks(setups);

@@ -5,13 +5,15 @@
  * its own folder create the objects while "LoadDebugRuntime" is a non-zero
  * number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with "debug-" in
  * front): create31-null create30-null mode-fails device-fails swapchain-fails,
- * present=other set-cursor-position=other, no-debug-runtime debug-always.
- * Record (ZENTU_FAKE_LOG): objects "Created" and "Released".
+ * no-debug-runtime debug-always.
+ * ZENTU_FAKE_LIVE counts the objects alive: in-process, it outlives the library.
  */
-#include "tests/support/call_record.h"
+#include <windows.h>
 
 #include <d3d9types.h>
 
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #ifdef FAKE_DEBUG_RUNTIME
@@ -36,13 +38,12 @@ static bool Word(const char *word)
     return strstr(words, key) != NULL;
 }
 
-static void Record(const char *name)
+static void CountLive(int change)
 {
-    char path[MAX_PATH];
-    RecordLine line;
-    RecordStart(&line, name);
-    if (GetEnvironmentVariableA("ZENTU_FAKE_LOG", path, sizeof path) - 1 < sizeof path - 1)
-        RecordWrite(&line, path);
+    char count[16] = "0";
+    GetEnvironmentVariableA("ZENTU_FAKE_LIVE", count, sizeof count);
+    snprintf(count, sizeof count, "%d", atoi(count) + change);
+    SetEnvironmentVariableA("ZENTU_FAKE_LIVE", count);
 }
 
 #define NOT_AVAILABLE ((HRESULT)0x8876086AL) /* D3DERR_NOTAVAILABLE */
@@ -60,7 +61,7 @@ static HRESULT Make(const char *failWord, const void *const *table, FakeObject *
     if (*out && parent)
         parent->references++;
     if (*out)
-        Record("Created");
+        CountLive(1);
     return *out ? S_OK : NOT_AVAILABLE;
 }
 
@@ -68,20 +69,12 @@ static ULONG STDMETHODCALLTYPE Release(FakeObject *self)
 {
     LONG left = --self->references;
     if (left == 0) {
-        Record("Released");
+        CountLive(-1);
         if (self->parent)
             Release(self->parent);
         delete self;
     }
     return (ULONG)left;
-}
-
-/* A changed prologue differs in its 5th byte. */
-static const void *Code(bool changed, BYTE *code, const BYTE (&prologue)[16])
-{
-    memcpy(code, prologue, 16);
-    code[4] ^= changed;
-    return code;
 }
 
 static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject **swapChain)
@@ -108,10 +101,10 @@ static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE
     static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
                                       0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
     static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
-    DeviceTable[17] = Code(Word("present=other"), FakeDevicePresentCode, present);
-    DeviceTable[10] = Code(false, FakeSetCursorPropertiesCode, cursor);
-    DeviceTable[11] = Code(Word("set-cursor-position=other"), FakeSetCursorPositionCode, cursor);
-    DeviceTable[12] = Code(false, FakeShowCursorCode, cursor);
+    DeviceTable[17] = memcpy(FakeDevicePresentCode, present, 16);
+    DeviceTable[10] = memcpy(FakeSetCursorPropertiesCode, cursor, 16);
+    DeviceTable[11] = memcpy(FakeSetCursorPositionCode, cursor, 16);
+    DeviceTable[12] = memcpy(FakeShowCursorCode, cursor, 16);
     return Make("device-fails", DeviceTable, self, device);
 }
 

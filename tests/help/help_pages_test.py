@@ -12,8 +12,6 @@ PAGES = {"IDD_GENERAL_PAGE": "HELP_GENERAL.HTM", "IDD_FPS_PAGE": "HELP_FPS.HTM",
 
 
 class Page(html.parser.HTMLParser):
-    """One page: every element opened is closed, in order."""
-
     def __init__(self, path):
         super().__init__()
         self.open, self.errors, self.ids, self.links, self.words = [], [], set(), [], []

@@ -53,6 +53,6 @@ printf '  %-20s %7d\n' "total" "$tests"
 
 awk -v t="$tests" -v p="$product" 'BEGIN {
     if (p == 0) { print "no product lines found"; exit }
-    printf "\nshare of the tests: %d / (%d + %d) = %.1f%%\n", t, t, p, 100 * t / (t + p)
+    printf "\nshare of the tests: %d / (%d + %d) = %.2f%%\n", t, t, p, 100 * t / (t + p)
     printf "tests per product line: %.2f\n", t / p
 }'

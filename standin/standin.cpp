@@ -3,9 +3,10 @@
  *
  * It exports what the companion resolves and appends one line per ZentuSetup
  * and ZentuCount call to a log: ZENTU_STANDIN_LOG when set, otherwise
- * "zentu64-calls.log" beside the DLL, through the record writer the fakes
- * share (tests/support/call_record.h). Each line is written and closed at once,
- * so a reader sees it even if the companion is killed right after.
+ * "zentu64-calls.log" beside the DLL. Each line is appended and the file
+ * closed at once, so a reader sees whole lines even if the companion is killed
+ * right after. The tests read them back with ReadCalls (tests/support);
+ * scripts/decode-calls.awk shows them in ./run.
  *
  * Line format (tab-separated):
  *   ZentuSetup  <microseconds>  <arg 1> ... <arg 59>
@@ -28,9 +29,53 @@
  */
 #include "resources/version.h"
 #include "settings/hook_library_abi.h"
-#include "tests/support/call_record.h"
 
+#include <windows.h>
+
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
+
+/* One record line, built in place: the call's name and time, then its fields. */
+struct RecordLine {
+    char text[8192];
+    size_t length;
+};
+
+static void RecordAppend(RecordLine *line, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    size_t room = sizeof line->text - line->length;
+    int written = vsnprintf(line->text + line->length, room, format, args);
+    va_end(args);
+    if (written > 0)
+        line->length += (size_t)written < room ? (size_t)written : room - 1;
+}
+
+static void RecordStart(RecordLine *line, const char *name)
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    unsigned long long f = (unsigned long long)frequency.QuadPart;
+    unsigned long long c = (unsigned long long)counter.QuadPart;
+    line->length = 0;
+    RecordAppend(line, "%s\t%llu", name, c / f * 1000000ULL + c % f * 1000000ULL / f);
+}
+
+/* Ends the line and appends it to the file at path. */
+static void RecordWrite(RecordLine *line, const char *path)
+{
+    RecordAppend(line, "\r\n");
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written;
+    WriteFile(file, line->text, (DWORD)line->length, &written, NULL);
+    CloseHandle(file);
+}
 
 /* The number the companion was built to accept, unless a variant says other. */
 #ifndef STANDIN_VERSION

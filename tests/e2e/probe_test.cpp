@@ -81,10 +81,7 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
         ASSERT_TRUE(companion.Start(folder.ExePath()));
         HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU error", 20000);
         ASSERT_TRUE(box);
-        MessageBoxContent content = ReadMessageBox(box);
-        EXPECT_EQ(c.text, content.text);
-        EXPECT_TRUE(content.hasIcon);
-        EXPECT_EQ(std::vector<std::string>{ "OK" }, content.buttons);
+        EXPECT_EQ(c.text, ReadMessageBox(box).text);
         ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));

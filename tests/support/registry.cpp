@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string.h>
 
 /* The key opened for access; NULL when it does not exist. */
 static HKEY OpenKey(HKEY root, const char *path, REGSAM access)
@@ -15,9 +14,6 @@ void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, cons
 {
     EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root, path, name, type, data, size)) << path << " " << name;
 }
-
-
-
 
 int CountValues(HKEY root, const char *path)
 {
@@ -51,14 +47,11 @@ bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::
 
 long long ReadDwordValue(HKEY root, const char *path, const char *name)
 {
-    DWORD type = 0, value = 0;
+    DWORD type = 0;
     std::vector<BYTE> data;
     if (!ReadValue(root, path, name, &type, &data))
         return -1;
-    if (type != REG_DWORD || data.size() != sizeof value)
-        return -2;
-    memcpy(&value, data.data(), sizeof value);
-    return value;
+    return type == REG_DWORD && data.size() == sizeof(DWORD) ? *(const DWORD *)data.data() : -2;
 }
 
 ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), path_(path)
@@ -93,7 +86,7 @@ ScopedValueRestore::ScopedValueRestore(HKEY root, const std::string &path, const
     for (size_t end = 0; end != std::string::npos;) {
         end = path.find('\\', end + 1);
         std::string part = path.substr(0, end);
-        if (!KeyExists(root, part.c_str())) {
+        if (CountValues(root, part.c_str()) < 0) {
             createdFrom_ = part;
             break;
         }

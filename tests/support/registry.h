@@ -21,7 +21,6 @@ inline void SetStringValue(HKEY root, const char *path, const char *name, const 
 inline void DeleteValue(HKEY root, const char *path, const char *name) { RegDeleteKeyValueA(root, path, name); }
 /* Number of values in the key; -1 when it does not exist. */
 int CountValues(HKEY root, const char *path);
-inline bool KeyExists(HKEY root, const char *path) { return CountValues(root, path) >= 0; }
 void DeleteKey(HKEY root, const char *path);
 
 /* One value as it stands: false when it (or its key) is absent. */

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <vector>
 
 TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
 {
@@ -63,14 +63,4 @@ TEST(PageGeometry, CaptureSizeKeepsAScreenOfAtLeast1920000PixelsAndRoundsTheBuff
     UINT32 width = 800, height = 2400, buffer = 0;
     ComputeCaptureSize(&width, &height, &buffer);
     EXPECT_EQ((std::vector<UINT32>{ 800, 2400, 7733248 }), (std::vector<UINT32>{ width, height, buffer }));
-}
-
-TEST(PageGeometry, ExploredFoldersEndInOneBackslash)
-{
-    char folder[264];
-    for (const char *path : { "C:\\Movies", "C:\\Movies\\" }) {
-        ASSERT_EQ(0, FolderWithBackslash(path, folder, sizeof folder));
-        EXPECT_STREQ("C:\\Movies\\", folder);
-    }
-    EXPECT_EQ(1, FolderWithBackslash("C:\\Movies", folder, 10));
 }

@@ -192,6 +192,22 @@ TEST_F(PageSet, CustomBoxCleansTypingAndChoosesTheCustomRate)
     EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
 }
 
+/* Only the user starts an assignment: a focus notification posted from outside, with the field,
+ * none or another field as sender, while the field lacks the focus, starts none. */
+TEST_F(PageSet, AFocusNotificationFromOutsideStartsNoAssignment)
+{
+    Create();
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetFocus(NULL);
+    for (HWND sender : { field, (HWND)NULL, GetDlgItem(FpsPage, IDC_FPS_LOG_KEY) }) {
+        PostMessageA(FpsPage, WM_COMMAND, MAKEWPARAM(IDC_FPS_OVERLAY_KEY, EN_SETFOCUS), (LPARAM)sender);
+        PumpFor(100);
+        EXPECT_EQ(0u, OverlayKeyAssigning) << sender;
+    }
+    SetFocus(field);
+    EXPECT_TRUE(WaitUntil([] { return OverlayKeyAssigning != 0; }, 2000)) << "the user's own focus starts one";
+}
+
 /* A chosen folder too long for the setting is refused whole, not cut to
  * another folder: the page says so in a box of its own and the setting stays. */
 TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)

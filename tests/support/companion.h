@@ -117,23 +117,15 @@ struct MessageBoxContent {
 MessageBoxContent ReadMessageBox(HWND box);
 bool PressMessageBoxButton(HWND box, const std::string &buttonText);
 
-/* The tests' own key events carry this, for the tests' low-level hooks. */
-const ULONG_PTR TestKeys = 0x5A4B4859;
-
-/* A key going down or up through SendInput, with its scan code; extraInfo reaches low-level hooks. */
-inline void SendKey(WORD vk, bool up, ULONG_PTR extraInfo = 0)
+/* A key pressed and released through SendInput, with its scan code. */
+inline void PressKey(WORD vk)
 {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    input.ki.dwExtraInfo = extraInfo;
-    SendInput(1, &input, sizeof input);
-}
-
-inline void PressKey(WORD vk, ULONG_PTR extraInfo = 0)
-{
-    SendKey(vk, false, extraInfo);
-    SendKey(vk, true, extraInfo);
+    INPUT input[2] = {};
+    for (int i = 0; i < 2; i++) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = vk;
+        input[i].ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+        input[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+    }
+    SendInput(2, input, sizeof *input);
 }

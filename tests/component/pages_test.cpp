@@ -7,6 +7,8 @@
 #include "settings/settings.h"
 #include "support/companion.h"
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -309,10 +311,17 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 
 /* What the pages hand to the shell, recorded in place of ShellExecuteA. */
 static std::string LastLaunch;
+static DWORD LaunchThread;
+static HRESULT LaunchApartment;
 static std::atomic<bool> Launched{ false };
 static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR directory, INT)
 {
     LastLaunch = std::to_string((ULONG_PTR)owner) + " " + verb + " " + file + " in " + directory;
+    LaunchThread = GetCurrentThreadId();
+    /* S_FALSE: the launching thread had already joined a single-threaded apartment. */
+    LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(LaunchApartment))
+        CoUninitialize();
     Launched = true;
     return (HINSTANCE)42;
 }
@@ -350,5 +359,7 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     Click(FpsPage, IDC_FPS_HELP);
     EXPECT_TRUE(WaitUntil([] { return Launched.load(); }, 5000));
     EXPECT_EQ(std::to_string((ULONG_PTR)FpsPage) + " open HELP_FPS.HTM in " + ProgramFolder + "\\help", LastLaunch);
+    EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the pages' thread, which owns the keyboard hook, waited for the shell";
+    EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
     ReplaceShellExecute(shellExecute);
 }

@@ -61,3 +61,15 @@ TEST(HotkeyText, IsTheKeysNameOrNumberBehindTheAltPrefixCutTo55Bytes)
     EXPECT_EQ(1, HotkeyText(120, text, 2));
     EXPECT_EQ("Alt - " + std::string(55, 'k'), text) << "a buffer too small is left untouched";
 }
+
+TEST(HookWatchdog, TheHookMayBeLostOnlyAfterAnAbsenceLongerThanTheTimeoutWithInputMeanwhile)
+{
+    static const struct { DWORD awayMs, timeoutMs; BOOL input, mayBeLost; } cases[] = {
+        { 301, 300, TRUE, TRUE }, { 300, 300, TRUE, FALSE } /* the platform waits the whole timeout */,
+        { 5000, 300, FALSE, FALSE } /* nothing was kept waiting */, { 1001, 1000, TRUE, TRUE },
+        { 999, 1000, TRUE, FALSE }, { 0, 300, TRUE, FALSE },
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.mayBeLost, KeyboardHookMayBeLost(c.awayMs, c.timeoutMs, c.input))
+            << c.awayMs << " ms away, timeout " << c.timeoutMs << ", input " << c.input;
+}

@@ -24,6 +24,8 @@ TEST(MsClock, RefreshIsDue3000MsAfterTheLastOneAcrossTheWrap)
         { 2999, 0, FALSE }, { 3000, 0, TRUE }, { 4294966295UL, 4294963296UL, FALSE },
         { 4294966296UL, 4294963296UL, TRUE }, { 5, 4294963296UL, TRUE },
         { 4294966297UL, 4294966296UL, FALSE }, { 1999, 4294966296UL, FALSE }, { 2000, 4294966296UL, TRUE },
+        /* No pass between last + 3000 and the wrap: the next pass after it is due, not one 49.7 days on. */
+        { 4294967288UL, 4294964290UL, FALSE }, { 3, 4294964290UL, TRUE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.due, RefreshIsDue(c.now, c.last, 3000)) << "now " << c.now << ", last " << c.last;

@@ -35,6 +35,7 @@ TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
     } cases[] = {
         { "29.97", 29970 }, { "16.001", 16000 }, { "9.999", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
         { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
+        { std::string(254, '9'), 100000 } /* the most the box takes */,
     };
     for (const auto &c : cases) {
         feclearexcept(FE_ALL_EXCEPT);

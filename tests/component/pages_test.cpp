@@ -82,14 +82,12 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     s.MovieFramerate = 45, s.MovieFramerateUser = 25050;
     strcpy(s.MovieDirectory, "C:\\Films");
     Create();
-    const struct {
-        HWND page;
-        int id;
-        bool checked;
-    } shown[] = { { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true }, { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },
-                  { FpsPage, IDC_FPS_ONCE_A_SECOND, true }, { FpsPage, IDC_FPS_STATS_MINMAXAVG, false },
-                  { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, false }, { MoviesPage, IDC_MOVIES_SOUND_WINDOWS, true },
-                  { MoviesPage, IDC_MOVIES_RATE_CUSTOM, true }, { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP, true } };
+    const struct { HWND page; int id; bool checked; } shown[] = {
+        { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true }, { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },
+        { FpsPage, IDC_FPS_ONCE_A_SECOND, true }, { FpsPage, IDC_FPS_STATS_MINMAXAVG, false },
+        { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, false }, { MoviesPage, IDC_MOVIES_SOUND_WINDOWS, true },
+        { MoviesPage, IDC_MOVIES_RATE_CUSTOM, true }, { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP, true },
+    };
     for (const auto &c : shown)
         EXPECT_EQ(c.checked, IsChecked(c.page, c.id)) << c.id;
     EXPECT_EQ("C:\\Films", Text(MoviesPage, IDC_MOVIES_FOLDER));
@@ -283,12 +281,10 @@ TEST_F(PageSet, HelpMinimiseAndCloseButtonsAreDrawnEachWithItsOwnImage)
  * back on the same screen size and DPI (96 when none was stored). */
 TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 {
-    const struct {
-        const char *name;
-        DWORD value, size;
-        bool restored;
-    } cases[] = { { NULL, 0, 0, true }, { "WindowDPI", 0, 0, true }, { "WindowDPI", 120, 4, false },
-                  { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false } };
+    const struct { const char *name; DWORD value, size; bool restored; } cases[] = {
+        { NULL, 0, 0, true }, { "WindowDPI", 0, 0, true }, { "WindowDPI", 120, 4, false },
+        { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false },
+    };
     for (int i = 0; i < 4; i++) {
         SCOPED_TRACE(testing::Message() << "changed " << (cases[i].name ? cases[i].name : "nothing"));
         Create();
@@ -312,15 +308,13 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 /* What the pages hand to the shell, recorded in place of ShellExecuteA. */
 static std::string LastLaunch;
 static DWORD LaunchThread;
-static HRESULT LaunchApartment;
+static HRESULT LaunchApartment;        /* S_FALSE: the launching thread had joined an apartment already */
 static std::atomic<bool> Launched{ false };
 static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR directory, INT)
 {
     LastLaunch = std::to_string((ULONG_PTR)owner) + " " + verb + " " + file + " in " + directory;
     LaunchThread = GetCurrentThreadId();
-    /* S_FALSE: the launching thread had already joined a single-threaded apartment. */
-    LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    if (SUCCEEDED(LaunchApartment))
+    if (SUCCEEDED(LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
         CoUninitialize();
     Launched = true;
     return (HINSTANCE)42;
@@ -359,7 +353,7 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     Click(FpsPage, IDC_FPS_HELP);
     EXPECT_TRUE(WaitUntil([] { return Launched.load(); }, 5000));
     EXPECT_EQ(std::to_string((ULONG_PTR)FpsPage) + " open HELP_FPS.HTM in " + ProgramFolder + "\\help", LastLaunch);
-    EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the pages' thread, which owns the keyboard hook, waited for the shell";
+    EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
     ReplaceShellExecute(shellExecute);
 }

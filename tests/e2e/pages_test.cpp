@@ -96,12 +96,10 @@ TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
         SetStringValue(root, (std::string(RecorderClass) + "\\shell\\open\\command").c_str(), "",
                        "\"" + BuildPath("tests/help/zentu_open_recorder.exe") + "\" \"" + record + "\" \"%1\"");
     }
-    const struct {
-        int page, button;
-        std::string file;
-    } helpButtons[] = { { GENERAL, IDC_GENERAL_HELP, "HELP_GENERAL.HTM" }, { FPS, IDC_FPS_HELP, "HELP_FPS.HTM" },
-                        { MOVIES, IDC_MOVIES_HELP, "HELP_MOVIES.HTM" },
-                        { SCREENSHOTS, IDC_SCREENSHOTS_HELP, "HELP_SCREENSHOTS.HTM" } };
+    const struct { int page, button; std::string file; } helpButtons[] = {
+        { GENERAL, IDC_GENERAL_HELP, "HELP_GENERAL.HTM" }, { FPS, IDC_FPS_HELP, "HELP_FPS.HTM" },
+        { MOVIES, IDC_MOVIES_HELP, "HELP_MOVIES.HTM" }, { SCREENSHOTS, IDC_SCREENSHOTS_HELP, "HELP_SCREENSHOTS.HTM" },
+    };
     for (const auto &h : helpButtons) {
         const std::string file = help + "\\" + h.file;
         ASSERT_TRUE(CopyFileA(BuildPath("help/" + h.file).c_str(), file.c_str(), FALSE));

@@ -60,11 +60,7 @@ typedef CompanionTest Probes;
 TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks)
 {
     const std::string address = "following URL:\r\n\r\nhttps://www.microsoft.com/en-us/download/details.aspx?id=35";
-    const struct {
-        const char *behaviour;
-        long exitCode;
-        std::string text;
-    } cases[] = {
+    const struct { const char *behaviour; long exitCode; std::string text; } cases[] = {
         { NULL, 7, "This software requires DirectX 9.\r\n\r\nPlease download the runtime through Windows Update or "
                    "by going to the " + address },
         { "create31-null create30-null", 8,

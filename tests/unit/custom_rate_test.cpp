@@ -8,10 +8,9 @@
 
 TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
 {
-    const struct {
-        DWORD rate;
-        const char *text;
-    } cases[] = { { 30000, "30" }, { 29500, "29.5" }, { 25050, "25.05" }, { 25005, "25.005" }, { 0, "0" } };
+    const struct { DWORD rate; const char *text; } cases[] = {
+        { 30000, "30" }, { 29500, "29.5" }, { 25050, "25.05" }, { 25005, "25.005" }, { 0, "0" },
+    };
     for (const auto &c : cases) {
         char text[32];
         ASSERT_EQ(0, FormatCustomRate(c.rate, text, sizeof text)) << c.rate;
@@ -29,10 +28,7 @@ TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
  * clamped before it is narrowed, without a floating-point fault. */
 TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
 {
-    const struct {
-        std::string text;
-        DWORD rate;
-    } cases[] = {
+    const struct { std::string text; DWORD rate; } cases[] = {
         { "29.97", 29970 }, { "16.001", 16000 }, { "9.999", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
         { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
         { std::string(254, '9'), 100000 } /* the most the box takes */,
@@ -46,12 +42,10 @@ TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
 
 TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
 {
-    const struct {
-        const char *typed, *cleaned;
-        BOOL dropped;
-        int caret;
-    } cases[] = { { "a29.97", "29.97", TRUE, 0 }, { "1a2b3", "123", TRUE, 2 }, { "29.97", "29.97", FALSE, -1 },
-                  { "\x80" "3\xff", "3", TRUE, 1 } };
+    const struct { const char *typed, *cleaned; BOOL dropped; int caret; } cases[] = {
+        { "a29.97", "29.97", TRUE, 0 }, { "1a2b3", "123", TRUE, 2 }, { "29.97", "29.97", FALSE, -1 },
+        { "\x80" "3\xff", "3", TRUE, 1 },
+    };
     for (const auto &c : cases) {
         char text[32];
         strcpy(text, c.typed);

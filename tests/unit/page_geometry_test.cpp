@@ -6,11 +6,7 @@
 
 TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
 {
-    const struct {
-        INT32 x, y;
-        PageClickKind kind;
-        int tab;
-    } cases[] = {
+    const struct { INT32 x, y; PageClickKind kind; int tab; } cases[] = {
         { 10, 59, CLICK_TAB, 0 },  { 9, 45, CLICK_TAB, -1 },   { 75, 39, CLICK_TAB, 1 },    { 121, 45, CLICK_TAB, 2 },
         { 266, 45, CLICK_TAB, 3 }, { 267, 45, CLICK_TAB, -1 }, { 100, 60, CLICK_NOTHING, -1 },
         { 100, 29, CLICK_NOTHING, -1 }, { 100, 28, CLICK_DRAG, -1 },
@@ -26,9 +22,7 @@ TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
  * art is drawn for 400 x 300. */
 TEST(PageGeometry, TheDesignSpaceScalesWithThePageSize)
 {
-    const struct {
-        INT32 x, y, width, height, designX, designY, ellipseWidth, ellipseHeight;
-    } cases[] = {
+    const struct { INT32 x, y, width, height, designX, designY, ellipseWidth, ellipseHeight; } cases[] = {
         { 175, 150, 350, 300, 200, 150, 44, 50 }, { -10, 5, 400, 281, -10, 5, 50, 47 },   /* signed, towards zero */
         { 5, 5, 0, 0, -1, -1, 0, 0 },                                                     /* not measured: nothing */
     };
@@ -46,10 +40,7 @@ TEST(PageGeometry, TheDesignSpaceScalesWithThePageSize)
 TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
 {
     const RECT work = { 0, 0, 1280, 1000 };
-    const struct {
-        RECT stored;
-        BOOL fits;
-    } cases[] = {
+    const struct { RECT stored; BOOL fits; } cases[] = {
         { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE }, { { 37, -5, 437, 295 }, FALSE },
         { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE }, { { 37, 41, 437, 342 }, FALSE },
     };

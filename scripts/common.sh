@@ -100,6 +100,9 @@ zentu_start_wine() {
 zentu_stop_wine() {
     if [ -n "${WINEPREFIX:-}" ]; then
         wineserver -k </dev/null >/dev/null 2>&1 || true
+        # The server ends a little after it is told to: waiting for it keeps
+        # the next start from meeting the old one on its way out.
+        wineserver -w </dev/null >/dev/null 2>&1 || true
     fi
 }
 

@@ -133,6 +133,13 @@ TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5000));
     }
 
+    /* The folder browser still opens in a process whose library search leaves out the current folder. */
+    PostMessageA(GetDlgItem(page_[MOVIES], IDC_MOVIES_CHANGE_FOLDER), BM_CLICK, 0, 0);
+    HWND browser = WaitForProcessWindow(companion_.Pid(), "Browse for Folder", 15000);
+    EXPECT_EQ(page_[MOVIES], GetWindow(browser, GW_OWNER)) << "no browser, or one of another owner";
+    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }, 10000));
+
     /* The close button asks first: Cancel keeps everything, OK ends in order. */
     for (const char *button : { "Cancel", "OK" }) {
         PostMessageA(page_[FPS], WM_CLOSE, 0, 0);

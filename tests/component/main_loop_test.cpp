@@ -32,8 +32,7 @@ TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewAndAQuitEndsIt
     FillFolderPaths();
     ApplySettingDefaults();
     SetupMsClock();
-    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {
-    }
+    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {}
     SetSetting("Running", 1);                   /* as the main tool keeps it */
     ProgramInstance = GetModuleHandleA(NULL);
     KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;

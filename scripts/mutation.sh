@@ -130,11 +130,13 @@ fi
 TOTAL=$(wc -l <"$OUT/mutants.tsv")
 declare -A KILLED SURVIVED STILLBORN
 SURVIVORS=()
+RAN=0
 START=$SECONDS
 while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
     [ "$number" -lt "$FROM" ] && continue
     [ -n "$TO" ] && [ "$number" -gt "$TO" ] && break
     began=$SECONDS
+    RAN=$((RAN + 1))
     cp "$SRC/$file" "$OUT/original"
     MUTATED_FILE=$file
     python3 "$MUTANTS_PY" apply "$SRC" "$file" "$line" "$original" "$mutated"
@@ -178,7 +180,7 @@ table() {
         printf '%-10s %7d %9d %10d %7s\n' "$folder" "$k" "$s" "$b" "$(score "$k" "$s")"
     done
     printf '%-10s %7d %9d %10d %7s\n' total "$tk" "$ts" "$tb" "$(score "$tk" "$ts")"
-    printf '\n%d mutants in %ds, %ds a mutant\n' "$TOTAL" "$ELAPSED" "$(( TOTAL ? ELAPSED / TOTAL : 0 ))"
+    printf '\n%d of the %d mutants in %ds, %ds a mutant\n' "$RAN" "$TOTAL" "$ELAPSED" "$(( RAN ? ELAPSED / RAN : 0 ))"
 }
 # The score counts the mutants that built: killed / (killed + survived).
 score() { [ $(( $1 + $2 )) -gt 0 ] && awk -v k="$1" -v s="$2" 'BEGIN { printf "%.0f%%", 100 * k / (k + s) }' || echo -; }

@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <set>
 #include <thread>
 
 static const char PlacementKey[] = "SOFTWARE\\Zentu2";
@@ -32,8 +31,7 @@ protected:
     {
         DestroyPageSet();
         PumpFor(50);        /* and with it the WM_QUIT the pages posted */
-        ZentuSetup = NULL;
-        ZentuCount = NULL;
+        ZentuSetup = NULL, ZentuCount = NULL;
         FreeLibrary(library_);
     }
     /* Creates the pages after the test has put its settings in place. */
@@ -66,11 +64,7 @@ struct BoxAnswer {
         owner = GetWindow(box, GW_OWNER);
         PressMessageBoxButton(box, "OK");
     }) {}
-    ~BoxAnswer()
-    {
-        if (thread.joinable())
-            thread.join();
-    }
+    ~BoxAnswer() { if (thread.joinable()) thread.join(); }
 };
 
 /* Clear buttons included: a hotkey field cleared stores 0 and shows None. */
@@ -256,25 +250,30 @@ TEST_F(PageSet, ChangeFolderOpensTheNewStyleFolderBrowserOwnedByThePage)
     }
 }
 
-TEST_F(PageSet, HelpMinimiseAndCloseButtonsAreDrawnEachWithItsOwnImage)
+/* At 96 DPI a button shows its art pixel for pixel. */
+TEST_F(PageSet, EveryKindOfButtonIsDrawnWithItsOwnImage)
 {
     Create();
-    ShowWindow(GeneralPage, SW_SHOW);
-    UpdateWindow(GeneralPage);
+    ShowWindow(MoviesPage, SW_SHOW), UpdateWindow(MoviesPage);
     PumpFor(300);
-    std::set<unsigned long long> images;        /* what each button shows on the screen, folded into one number */
-    HDC screen = GetDC(NULL);
-    for (int id : { IDC_GENERAL_HELP, IDC_GENERAL_MINIMISE, IDC_GENERAL_CLOSE }) {
+    const struct { int id, art; } buttons[] = {
+        { IDC_MOVIES_HELP, IDB_HELP_UP }, { IDC_MOVIES_MINIMISE, IDB_MINIMISE_UP }, { IDC_MOVIES_CLOSE, IDB_CLOSE_UP },
+        { IDC_MOVIES_CLEAR, IDB_CLEAR_UP }, { IDC_MOVIES_CHANGE_FOLDER, IDB_CHANGE_UP },
+        { IDC_MOVIES_VIEW_FOLDER, IDB_VIEW_UP },
+    };
+    HDC screen = GetDC(NULL), art = CreateCompatibleDC(screen);
+    for (const auto &b : buttons) {
         RECT rect;
-        GetWindowRect(GetDlgItem(GeneralPage, id), &rect);
-        unsigned long long image = 0;
+        GetWindowRect(GetDlgItem(MoviesPage, b.id), &rect);
+        HGDIOBJ old = SelectObject(art, LoadBitmapA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(b.art)));
+        int differing = 0;
         for (LONG y = rect.top; y < rect.bottom; y++)
             for (LONG x = rect.left; x < rect.right; x++)
-                image = image * 31 + GetPixel(screen, x, y);
-        images.insert(image);
+                differing += GetPixel(screen, x, y) != GetPixel(art, x - rect.left, y - rect.top);
+        EXPECT_EQ(0, differing) << "button " << b.id;
+        DeleteObject(SelectObject(art, old));
     }
-    ReleaseDC(NULL, screen);
-    EXPECT_EQ(3u, images.size());
+    DeleteDC(art), ReleaseDC(NULL, screen);
 }
 
 /* A move is stored with the screen it happened on; the stored place is taken

@@ -96,6 +96,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+# A step that fails ends the run: say which, or the run just stops.
+trap 'zentu_say "stopped: line $LINENO: $BASH_COMMAND"' ERR
 
 # The same toolchain and options as ./test, in a build of its own.
 zentu_say "building the copy in $BUILD"

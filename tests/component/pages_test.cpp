@@ -218,38 +218,6 @@ TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
     EXPECT_EQ("C:\\" + std::string(252, 'f'), folder);
 }
 
-/* The shell's folder browser, owned by the page, in its new style (which
- * lets the user make a folder); Cancel keeps the folder, OK takes the one
- * selected, and the library hears either. */
-TEST_F(PageSet, ChangeFolderOpensTheNewStyleFolderBrowserOwnedByThePage)
-{
-    Create();
-    for (int button : { IDCANCEL, IDOK }) {
-        std::string texts;
-        std::thread answer([&] {
-            HWND browser = NULL;
-            WaitUntil([&] {
-                browser = FindWindowExA(NULL, NULL, "#32770", NULL);
-                while (browser && !(GetWindow(browser, GW_OWNER) == MoviesPage && IsWindowVisible(browser)))
-                    browser = FindWindowExA(NULL, browser, "#32770", NULL);
-                return browser != NULL;
-            }, 15000);
-            for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                texts += IsWindowVisible(child) ? WindowText(child) + "|" : "";
-            PostMessageA(browser, WM_COMMAND, button, 0);
-        });
-        size_t before = Calls().size();
-        Click(MoviesPage, IDC_MOVIES_CHANGE_FOLDER);
-        answer.join();
-        EXPECT_NE(std::string::npos, texts.find("|Please select the folder to save Zentu movies in:|")) << texts;
-        EXPECT_NE(std::string::npos, texts.find("|&Make New Folder|")) << texts;
-        ASSERT_EQ(before + 1, Calls().size());
-        EXPECT_EQ(button == IDCANCEL, std::string(ProgramFolder) == SharedSettings.MovieDirectory);
-        EXPECT_EQ(SharedSettings.MovieDirectory, Calls().back().Text(7));
-        EXPECT_EQ(SharedSettings.MovieDirectory, Text(MoviesPage, IDC_MOVIES_FOLDER));
-    }
-}
-
 /* At 96 DPI a button shows its art pixel for pixel. */
 TEST_F(PageSet, EveryKindOfButtonIsDrawnWithItsOwnImage)
 {

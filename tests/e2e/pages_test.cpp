@@ -9,7 +9,7 @@ enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
 static long RunNotify(const std::string &argument)
 {
     CompanionProcess tool;
-    return tool.Start(BuildPath("zentu64-notify.exe"), argument) ? tool.WaitExit(10000) : -1;
+    return tool.Start(BuildPath("install-test/zentu64-notify.exe"), argument) ? tool.WaitExit(10000) : -1;
 }
 
 static HWND WaitForMenu()
@@ -133,12 +133,31 @@ TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5000));
     }
 
-    /* The folder browser still opens in a process whose library search leaves out the current folder. */
-    PostMessageA(GetDlgItem(page_[MOVIES], IDC_MOVIES_CHANGE_FOLDER), BM_CLICK, 0, 0);
-    HWND browser = WaitForProcessWindow(companion_.Pid(), "Browse for Folder", 15000);
-    EXPECT_EQ(page_[MOVIES], GetWindow(browser, GW_OWNER)) << "no browser, or one of another owner";
-    PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }, 10000));
+    /* The shell's folder browser, owned by the page, in its new style (which lets the user make a folder), in a
+     * process whose library search leaves out the current folder: Cancel keeps the folder, OK takes the one
+     * selected, and the library hears it. */
+    HWND line = GetDlgItem(page_[MOVIES], IDC_MOVIES_FOLDER);
+    const std::string kept = folder_.Path() + "\\moviesfolder";
+    for (int button : { IDCANCEL, IDOK }) {
+        PostMessageA(GetDlgItem(page_[MOVIES], IDC_MOVIES_CHANGE_FOLDER), BM_CLICK, 0, 0);
+        HWND browser = WaitForProcessWindow(companion_.Pid(), "Browse for Folder", 15000);
+        EXPECT_EQ(page_[MOVIES], GetWindow(browser, GW_OWNER)) << "no browser, or one of another owner";
+        std::string texts;
+        for (HWND child = GetWindow(browser, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            texts += IsWindowVisible(child) ? WindowText(child) + "|" : "";
+        EXPECT_NE(std::string::npos, texts.find("|Please select the folder to save Zentu movies in:|")) << texts;
+        EXPECT_NE(std::string::npos, texts.find("|&Make New Folder|")) << texts;
+        PostMessageA(browser, WM_COMMAND, button, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(browser); }, 10000));
+        EXPECT_EQ(button == IDOK, WaitUntil([&] { return WindowText(line) != kept; }, 1000)) << WindowText(line);
+    }
+    const std::string chosen = WindowText(line);
+    EXPECT_TRUE(WaitUntil([&] {
+        for (const LibraryCall &call : folder_.SetupCalls())
+            if (call.Text(7) == chosen)
+                return true;
+        return false;
+    }, 5000)) << chosen;
 
     /* The close button asks first: Cancel keeps everything, OK ends in order. */
     for (const char *button : { "Cancel", "OK" }) {

@@ -94,8 +94,15 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
                              Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
                              Export(d3d9, "FakeShowCursorCode") };
-    std::string output;
-    EXPECT_EQ(0, RunCapturingOutput(BuildPath(ToolExe), 30000, &output)) << "a box keeps it waiting";
+    std::string path = UniqueTempFolder("zentu-output") + ".txt";     /* the tool's INI text, written windowless */
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
+    CompanionProcess tool;
+    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", "", file));
+    EXPECT_EQ(0, tool.WaitExit(30000)) << "a box keeps it waiting";
+    CloseHandle(file);
+    std::string output = ReadWholeFile(path);
+    DeleteFileA(path.c_str());
     output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
     char report[2048];
     snprintf(report, sizeof report,

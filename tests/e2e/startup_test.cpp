@@ -16,13 +16,10 @@ class Startup : public CompanionTest {};
 
 TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
 {
-    static const struct {
-        const char *variant, *exeName, *arguments;  /* variant: the stand-in beside the program; "": none */
-        size_t padTo;                               /* the program folder's length */
-        long exitCode;
-        const char *caption, *text;                 /* the box answered before the end */
-        int calls;      /* -1: none; 0: none with hook handles; 3: start-up's, a refresh's, the last */
-    } cases[] = {
+    /* variant: the stand-in beside the program ("": none); padTo: the program folder's length; the box answered
+     * before the end; calls -1: none, 0: none with hook handles, 3: start-up's, a refresh's, the last */
+    static const struct { const char *variant, *exeName, *arguments; size_t padTo; long exitCode;
+                          const char *caption, *text; int calls; } cases[] = {
         { "normal", "zentu64.exe", "-quiet /exit now", 0, 0, NULL, NULL, -1 },
         { "normal", "zentu64.exe", "", 0, 1, NULL, NULL, -1 },   /* an instance with higher rights runs */
         { "", "zentu64.exe", "", 0, 2, "ZENTU64 Error", NoLibrary, -1 },
@@ -180,22 +177,4 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     SetEnvironmentVariableA("ZENTU_STANDIN_STALL", NULL);
     ASSERT_TRUE(StartedUp(other.WaitForCalls(StartedUp, 20000)));
     EXPECT_FALSE(plantedLoaded(work)) << "the library planted in the current folder was loaded";
-}
-
-/* The folder cmake --install fills holds what the companion needs but the library, which comes with
- * the main tool: with the stand-in beside it, the installed companion starts and ends in order. */
-TEST_F(Startup, TheInstalledCompanionStartsBesideTheLibraryAndEndsInOrder)
-{
-    std::string folder = BuildPath("install-test\\"), record = folder + "zentu64-calls.log";
-    ASSERT_TRUE(CopyFileA(BuildPath("standin/normal/zentu64.dll").c_str(), (folder + "zentu64.dll").c_str(), FALSE));
-    DeleteFileA(record.c_str());
-    SetRunning(1);
-    CompanionProcess companion;
-    ASSERT_TRUE(companion.Start(folder + "zentu64.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return StartedUp(ReadCalls(record)); }, 20000));
-    SetRunning(0);
-    EXPECT_EQ(0, companion.WaitExit(15000));
-    ExpectOneShutdownCallAtTheEnd(ReadCalls(record));
-    DeleteFileA((folder + "zentu64.dll").c_str());
-    DeleteFileA(record.c_str());
 }

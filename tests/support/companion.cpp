@@ -82,7 +82,7 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
         path_ += "\\" + std::string(nameLength, 'p');
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     }
-    EXPECT_TRUE(CopyFileA(BuildPath("zentu64.exe").c_str(), ExePath().c_str(), FALSE));
+    EXPECT_TRUE(CopyFileA(BuildPath("install-test/zentu64.exe").c_str(), ExePath().c_str(), FALSE));
     EXPECT_TRUE(variant.empty() || CopyFileA(BuildPath("standin/" + variant + "/zentu64.dll").c_str(),
                                              (path_ + "\\zentu64.dll").c_str(), FALSE))
         << "stand-in variant " << variant;
@@ -216,20 +216,6 @@ CompanionProcess::~CompanionProcess()
     WaitExit(10000);
     if (info_.hProcess)
         CloseHandle(info_.hProcess);
-}
-
-long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output)
-{
-    std::string path = UniqueTempFolder("zentu-output") + ".txt";
-    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    CompanionProcess process;
-    long code = process.Start(exePath, "", "", file) ? process.WaitExit(timeoutMs) : -1;
-    CloseHandle(file);
-    *output = ReadWholeFile(path);
-    DeleteFileA(path.c_str());
-    return code;
 }
 
 std::string WindowText(HWND window)

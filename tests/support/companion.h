@@ -34,8 +34,8 @@ UINT32 ExportOffset(HMODULE module, const char *name);
 
 std::vector<LibraryCall> ReadCalls(const std::string &path);
 
-/* A temporary program folder holding zentu64.exe (under exeName) and the stand-in library of one variant
- * ("normal", "no_version", ...), removed when it goes; padTo: the path's least length, with nested folders. */
+/* A temporary program folder holding the installed zentu64.exe (under exeName) and the stand-in library of one
+ * variant ("normal", "no_version", ...), removed when it goes; padTo: the path's least length, with nested folders. */
 class CompanionFolder {
 public:
     explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
@@ -98,9 +98,6 @@ protected:
     static void SetRunning(DWORD running) { SetSetting("Running", running); }
 };
 
-/* Runs a program windowless, its output going to *output; the exit code, or -1
- * (and killed) when it still ran at the deadline. */
-long RunCapturingOutput(const std::string &exePath, DWORD timeoutMs, std::string *output);
 
 /* A top-level window of the process with this exact caption, a visible one
  * unless hiddenToo; NULL when none. */

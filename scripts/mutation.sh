@@ -144,11 +144,11 @@ while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
     python3 "$MUTANTS_PY" apply "$SRC" "$file" "$line" "$original" "$mutated"
     log="$LOGS/mutant-$number.log"
     detail=
+    # A failing test runs once more, as in ./test: only a fault that fails
+    # twice kills the mutant, not a Wine process that ended at once.
     if ! build "$log"; then
         result=stillborn
         STILLBORN[$folder]=$(( ${STILLBORN[$folder]:-0} + 1 ))
-    # A failing test runs once more, as in ./test: only a fault that fails
-    # twice kills the mutant, not a Wine process that ended at once.
     elif ctest --test-dir "$BUILD" -L "^$folder\$" --stop-on-failure --repeat until-pass:2 -j 2 --timeout 120 \
         </dev/null >>"$log" 2>&1; then
         result=survived

@@ -98,7 +98,6 @@ protected:
     static void SetRunning(DWORD running) { SetSetting("Running", running); }
 };
 
-
 /* A top-level window of the process with this exact caption, a visible one
  * unless hiddenToo; NULL when none. */
 HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo);

@@ -1,30 +1,13 @@
 /*
- * Process lifecycle: start-up, main loop and orderly shutdown.
- *
- * Everything here is process-wide and lives as long as the process. The
- * folder buffers are filled once at start-up and handed to the hook library
- * by address, so they never move and never change afterwards.
+ * Process lifecycle: start-up in its fixed order, the main loop and the
+ * orderly shutdown. The top of the companion: no other folder of the
+ * product includes it.
  */
 #pragma once
 
 #include <windows.h>
 
-#define FOLDER_BUFFER_SIZE 256
-
-extern char ProgramFolder[FOLDER_BUFFER_SIZE];
-extern char HelpFolder[FOLDER_BUFFER_SIZE];
-extern char BenchmarksFolder[FOLDER_BUFFER_SIZE];
-extern char SystemFolder[FOLDER_BUFFER_SIZE];
-
-/* TRUE once every folder and the library path fitted their buffers whole. */
-extern BOOL FolderPathsComplete;
-
-extern HINSTANCE ProgramInstance;
-extern UINT32 ShutdownFlag;
 extern DWORD LastRefreshTime;
-
-extern const UINT32 BuildNumber;
-extern char VersionText[16];
 
 /* Exit codes of the process. */
 enum {
@@ -46,18 +29,3 @@ void RunMainLoop(void);
 /* The system ends the user's session: the hook library gets its last call
  * and loses its hooks now, and the loop ends. */
 void EndCompanionSession(void);
-
-/* Folder layout (folders.cpp). */
-void FillFolderPaths(void);
-
-/*
- * Copies base followed by tail into dest (size bytes). Returns 0 on success;
- * when the result would not fit, returns 1 and leaves dest untouched.
- */
-int JoinPath(char *dest, size_t size, const char *base, const char *tail);
-
-/*
- * Cuts a module path at its last backslash into dest. Returns 0 on success,
- * 1 when the path has no backslash or does not fit (dest untouched).
- */
-int ProgramFolderFromModulePath(char *dest, size_t size, const char *modulePath);

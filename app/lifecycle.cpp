@@ -4,12 +4,12 @@
  */
 #include "app/app.h"
 
-#include "app/clock.h"
+#include "base/base.h"
+#include "base/clock.h"
 #include "hotkeys/hotkeys.h"
 #include "pages/pages.h"
 #include "probe/probe.h"
 #include "resources/resource.h"
-#include "resources/version.h"
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 
@@ -32,10 +32,6 @@ static const DWORD LoopWaitMs = 5;
  * QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY */
 static const DWORD LoopWakeMask = 0xFF;
 
-const UINT32 BuildNumber = ZENTU_BUILD_NUMBER;
-char VersionText[16];
-HINSTANCE ProgramInstance;
-UINT32 ShutdownFlag;
 DWORD LastRefreshTime;
 
 static HANDLE SingleInstanceMutex;
@@ -220,6 +216,8 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     if (linkResult != EXIT_NORMAL)
         return linkResult;
 
+    /* A page hears first that the user's session ends. */
+    SessionEndHandler = EndCompanionSession;
     /* The pages initialise from the start defaults, and the frame-rate page
      * already hands them to the library, before any hook or probe result
      * exists. The Direct3D 9 probe needs the general page as focus window. */
@@ -253,8 +251,6 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     /* The refresh interval counts from here: the probes may take a second. */
     LastRefreshTime = UpdateMsClock();
 
-    snprintf(VersionText, sizeof VersionText, "%d.%d.%d",
-             ZENTU_VERSION_MAJOR, ZENTU_VERSION_MINOR, ZENTU_VERSION_PATCH);
     SetDlgItemTextA(GeneralPage, IDC_GENERAL_VERSION, VersionText);
     SetDlgItemInt(GeneralPage, IDC_GENERAL_BUILD, BuildNumber, FALSE);
 

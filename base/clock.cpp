@@ -1,5 +1,5 @@
 /* The performance-counter millisecond clock, with GetTickCount as fallback. */
-#include "app/clock.h"
+#include "base/clock.h"
 
 DWORD MsClock;
 static ULONGLONG ClockFrequency;

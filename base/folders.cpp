@@ -1,5 +1,5 @@
 /* The four folder buffers of the companion, filled once at start-up. */
-#include "app/app.h"
+#include "base/base.h"
 
 #include <string.h>
 

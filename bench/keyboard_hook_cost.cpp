@@ -133,6 +133,7 @@ static HWND CreatePage(const int *ids, int count)
     for (int i = 0; i < count && page; i++)
         CreateWindowExA(0, HOTKEY_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10 + 30 * i, 120, 24, page,
                         (HMENU)(INT_PTR)ids[i], GetModuleHandleA(NULL), NULL);
+    HandHotkeyFields(page);
     return page;
 }
 

@@ -5,7 +5,7 @@
  * still paint their bitmaps at the end: a DC or bitmap leaked per paint
  * would exhaust the GDI handle table long before 20 000 rounds.
  */
-#include "app/app.h"
+#include "base/base.h"
 #include "pages/pages.h"
 #include "resources/resource.h"
 #include "settings/settings.h"

@@ -6,7 +6,7 @@
  *
  * Usage (under Wine with a display): bench_probe_time
  */
-#include "app/app.h"
+#include "base/base.h"
 #include "probe/probe.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
  * Cost of one settings refresh: the full registry read of the settings key
  * with every value present, median over 1000 refreshes, in microseconds.
  */
-#include "app/app.h"
+#include "base/base.h"
 #include "settings/settings.h"
 
 #include <algorithm>

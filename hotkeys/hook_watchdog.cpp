@@ -10,7 +10,7 @@
  */
 #include "hotkeys/hotkeys.h"
 
-#include "app/app.h"
+#include "base/base.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -98,10 +98,10 @@ int HotkeyText(HotkeyCode hotkey, char *text, size_t size)
     return FormatHotkeyText(hotkey, keyName, text, size);
 }
 
-int ShowHotkey(HWND page, int controlId, HotkeyCode hotkey)
+int ShowHotkey(HWND field, HotkeyCode hotkey)
 {
     char text[HOTKEY_TEXT_SIZE];
     if (HotkeyText(hotkey, text, sizeof text) != 0)
         return 1;
-    return SetDlgItemTextA(page, controlId, text) ? 0 : 1;
+    return SetWindowTextA(field, text) ? 0 : 1;
 }

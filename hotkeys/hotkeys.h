@@ -3,10 +3,11 @@
  * the companion's own low-level keyboard hook.
  *
  * Who owns what: the four hotkeys are fields of SharedSettings
- * (settings/settings.h); the page handles and the four assignment flags
- * belong to the page set (pages/pages.h). The hook only reads the flags.
- * While a flag is set it writes that flag's hotkey and the text of its field;
- * otherwise it only reads the hotkeys. The ids of the hotkey fields are in
+ * (settings/settings.h); the table of hotkey fields and their four
+ * assignment flags are here, and the pages set and clear the flags and hand
+ * over the fields' windows. The hook only reads the flags. While a flag is
+ * set it writes that flag's hotkey and the text of its field; otherwise it
+ * only reads the hotkeys. The ids of the hotkey fields are in
  * resources/resource.h. Everything runs on the one thread.
  */
 #pragma once
@@ -34,6 +35,29 @@ typedef DWORD HotkeyCode;
 /* What the number shown for a nameless key keeps: Alt is shown as the
  * "Alt - " prefix instead. */
 #define HOTKEY_NUMBER_MASK 0xF8FFu
+
+/* Hotkey assignment flags, 0 or 1, one per hotkey field. */
+extern UINT32 OverlayKeyAssigning;
+extern UINT32 LogKeyAssigning;
+extern UINT32 MovieKeyAssigning;
+extern UINT32 CaptureKeyAssigning;
+
+/* The hotkey fields in order of precedence (when several flags are set, the
+ * first takes the key): control id, setting, flag, clear button, and the
+ * field's window, NULL until a page that has the control hands it over. */
+struct HotkeyField {
+    int fieldId;
+    DWORD *setting;
+    UINT32 *assigning;
+    int clearId;
+    HWND window;
+};
+#define HOTKEY_FIELD_COUNT 4
+extern HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT];
+
+/* A page hands over the hotkey fields it has (its children with their
+ * control ids) when it is created; the others stay as they are. */
+void HandHotkeyFields(HWND page);
 
 /* Room for any hotkey text: "Alt - " and a key name of at most 55 bytes. */
 #define HOTKEY_TEXT_SIZE 64
@@ -75,9 +99,9 @@ int FormatHotkeyText(HotkeyCode hotkey, const char *keyName, char *text, size_t 
  * enough. */
 int HotkeyText(HotkeyCode hotkey, char *text, size_t size);
 
-/* Writes the hotkey's text into a control of a page. Returns 0 on success,
- * 1 when the control did not take it. */
-int ShowHotkey(HWND page, int controlId, HotkeyCode hotkey);
+/* Writes the hotkey's text into a hotkey field's window. Returns 0 on
+ * success, 1 when the window did not take it. */
+int ShowHotkey(HWND field, HotkeyCode hotkey);
 
 /* The installed WH_KEYBOARD_LL hook, null when not installed. */
 extern HHOOK KeyboardHook;

@@ -12,8 +12,6 @@
  */
 #include "hotkeys/hotkeys.h"
 
-#include "pages/pages.h"
-
 /* Last key of the block that starts with the left and right Shift, Control
  * and Alt keys and runs on through the browser, volume, media and launch
  * keys. */
@@ -27,8 +25,7 @@ static const HotkeyField *AssigningField(void)
     for (const HotkeyField &field : HotkeyFields) {
         if (!*field.assigning)
             continue;
-        HWND control = *field.page ? GetDlgItem(*field.page, field.fieldId) : NULL;
-        if (control && GetFocus() == control)
+        if (field.window && GetFocus() == field.window)
             return &field;
         *field.assigning = 0;
     }
@@ -68,14 +65,11 @@ static void AssignHotkey(const HotkeyField *field, const KBDLLHOOKSTRUCT *event)
     char text[HOTKEY_TEXT_SIZE];
     if (HotkeyText(code, text, sizeof text) != 0)
         return;
-    HWND page = *field->page;
-    SetDlgItemTextA(page, field->fieldId, text);
+    SetWindowTextA(field->window, text);
     /* Keep the whole text selected, so that the next key visibly replaces
-     * it. Without the control, PostMessageA(NULL, ...) would post to this
-     * thread's own queue instead. */
-    HWND control = GetDlgItem(page, field->fieldId);
-    if (control)
-        PostMessageA(control, EM_SETSEL, 0, -1);
+     * it. (The field has the focus, so its window is there: a NULL window
+     * would post to this thread's own queue instead.) */
+    PostMessageA(field->window, EM_SETSEL, 0, -1);
 }
 
 static int FilterWhileAssigning(const HotkeyField *field, WPARAM message, const KBDLLHOOKSTRUCT *event)

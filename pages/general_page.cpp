@@ -5,7 +5,7 @@
  */
 #include "pages/page_frame.h"
 
-#include "app/app.h"
+#include "base/base.h"
 #include "resources/resource.h"
 #include "settings/hook_library.h"
 #include "settings/settings.h"

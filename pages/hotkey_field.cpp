@@ -8,18 +8,7 @@
  */
 #include "pages/page_frame.h"
 
-#include "resources/resource.h"
-#include "settings/settings.h"
-
 #include <commctrl.h>
-
-const HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT] = {
-    { &MoviesPage, IDC_MOVIES_MOVIE_KEY, &SharedSettings.MovieKey, &MovieKeyAssigning, IDC_MOVIES_CLEAR },
-    { &ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY, &SharedSettings.CaptureKey, &CaptureKeyAssigning,
-      IDC_SCREENSHOTS_CLEAR },
-    { &FpsPage, IDC_FPS_OVERLAY_KEY, &SharedSettings.OverlayKey, &OverlayKeyAssigning, IDC_FPS_OVERLAY_CLEAR },
-    { &FpsPage, IDC_FPS_LOG_KEY, &SharedSettings.LogKey, &LogKeyAssigning, IDC_FPS_LOG_CLEAR },
-};
 
 static const char SelectAllProperty[] = "ZentuSelectAll";
 static const UINT_PTR SubclassId = 1;

@@ -5,13 +5,14 @@
  */
 #include "pages/page_frame.h"
 
-#include "app/app.h"
-#include "hotkeys/hotkeys.h"
+#include "base/base.h"
 #include "resources/resource.h"
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 
 #include <windowsx.h>
+
+void (*SessionEndHandler)(void);
 
 const PageFrame PageFrames[PAGE_COUNT] = {
     { &GeneralPage, IDD_GENERAL_PAGE, GENERAL_PAGE_TITLE, IDC_GENERAL_HELP, "HELP_GENERAL.HTM",
@@ -34,16 +35,17 @@ void InitialisePageFrame(PageIndex index, HWND page)
     SendMessageA(page, WM_SETICON, ICON_SMALL, (LPARAM)PageIcon());
     SendMessageA(page, WM_SETICON, ICON_BIG, (LPARAM)PageIcon());
     ApplyPageRegion(page);
+    HandHotkeyFields(page);
     for (const HotkeyField &field : HotkeyFields)
-        if (HotkeyFieldOnPage(field, index))
-            SubclassHotkeyField(GetDlgItem(page, field.fieldId));
+        if (HotkeyFieldOnPage(field, page))
+            SubclassHotkeyField(field.window);
     ShowPageBindings(index, page);
 }
 
-static BOOL AnyFlagOfPage(PageIndex index)
+static BOOL AnyFlagOfPage(HWND page)
 {
     for (const HotkeyField &field : HotkeyFields)
-        if (HotkeyFieldOnPage(field, index) && *field.assigning)
+        if (HotkeyFieldOnPage(field, page) && *field.assigning)
             return TRUE;
     return FALSE;
 }
@@ -57,7 +59,7 @@ static void OnPaint(PageIndex index, HWND page)
 }
 
 /* The skin of an owner-drawn button, from the tables that give it its role. */
-static SkinRole SkinRoleOf(PageIndex index, int id)
+static SkinRole SkinRoleOf(PageIndex index, HWND page, int id)
 {
     const PageFrame &frame = PageFrames[index];
     if (id == frame.helpId)
@@ -67,14 +69,14 @@ static SkinRole SkinRoleOf(PageIndex index, int id)
     if (id == frame.closeId)
         return ROLE_CLOSE;
     for (const HotkeyField &field : HotkeyFields)
-        if (HotkeyFieldOnPage(field, index) && id == field.clearId)
+        if (HotkeyFieldOnPage(field, page) && id == field.clearId)
             return ROLE_CLEAR_HOTKEY;
     return FolderButtonRole(index, id);
 }
 
-static BOOL OnDrawItem(PageIndex index, const DRAWITEMSTRUCT *item)
+static BOOL OnDrawItem(PageIndex index, HWND page, const DRAWITEMSTRUCT *item)
 {
-    SkinRole role = SkinRoleOf(index, (int)item->CtlID);
+    SkinRole role = SkinRoleOf(index, page, (int)item->CtlID);
     if (role != ROLE_COUNT)
         DrawSkinButton(role, item);
     return TRUE;
@@ -84,7 +86,7 @@ static void OnLeftButtonDown(PageIndex index, HWND page, LPARAM lParam)
 {
     /* A click on the body ends a hotkey assignment: the field loses the
      * focus and reports it, which clears its flag. */
-    if (AnyFlagOfPage(index))
+    if (AnyFlagOfPage(page))
         SetFocus(NULL);
 
     INT32 designX, designY;
@@ -139,7 +141,7 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
         return TRUE;
     }
     for (const HotkeyField &field : HotkeyFields) {
-        if (!HotkeyFieldOnPage(field, index))
+        if (!HotkeyFieldOnPage(field, page))
             continue;
         if (id == field.fieldId) {
             switch (HIWORD(wParam)) {
@@ -169,13 +171,13 @@ static BOOL OnCommand(PageIndex index, HWND page, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-static void OnSetCursor(PageIndex index, HWND page, LPARAM lParam)
+static void OnSetCursor(HWND page, LPARAM lParam)
 {
     WORD mouseMessage = HIWORD(lParam);
     if (mouseMessage != WM_MOUSEMOVE && mouseMessage != WM_LBUTTONDOWN)
         return;
     for (const HotkeyField &field : HotkeyFields)
-        if (HotkeyFieldOnPage(field, index) && *field.assigning)
+        if (HotkeyFieldOnPage(field, page) && *field.assigning)
             PostMessageA(GetDlgItem(page, field.fieldId), EM_SETSEL, 0, -1);
 }
 
@@ -188,7 +190,7 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         OnPaint(index, page);
         return TRUE;
     case WM_DRAWITEM:
-        *result = OnDrawItem(index, (const DRAWITEMSTRUCT *)lParam);
+        *result = OnDrawItem(index, page, (const DRAWITEMSTRUCT *)lParam);
         return TRUE;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLORLISTBOX:
@@ -218,7 +220,7 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         StoreCheckBinding(index, page, LOWORD(wParam));
         return OnCommand(index, page, wParam, lParam) || HandleFolderCommand(index, page, LOWORD(wParam));
     case WM_SETCURSOR:
-        OnSetCursor(index, page, lParam);
+        OnSetCursor(page, lParam);
         return TRUE;
     case WM_CLOSE:
         OnClose(page);
@@ -229,8 +231,8 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
     case WM_ENDSESSION:
         /* Logoff or shutdown: the hook library must get its last call
          * before the system ends the process. */
-        if (wParam)
-            EndCompanionSession();
+        if (wParam && SessionEndHandler)
+            SessionEndHandler();
         return TRUE;
     case WM_MOVE:
         SavePagePlacement(page);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "hotkeys/hotkeys.h"
 #include "pages/pages.h"
 
 enum SkinRole {
@@ -34,11 +35,11 @@ struct PageFrame {
 
 extern const PageFrame PageFrames[PAGE_COUNT];
 
-/* TRUE when the hotkey field lies on the page of the frame table's row: the
- * page handle is only recorded once the page's creation returns. */
-inline BOOL HotkeyFieldOnPage(const HotkeyField &field, PageIndex index)
+/* TRUE when the hotkey field lies on the page: the page handed it over at
+ * its creation (the page handle is only recorded once that returns). */
+inline BOOL HotkeyFieldOnPage(const HotkeyField &field, HWND page)
 {
-    return field.page == PageFrames[index].page;
+    return field.window && GetParent(field.window) == page;
 }
 
 /* The skin, loaded by CreatePageSet and released by DestroyPageSet. */

@@ -1,9 +1,10 @@
 /* The page set: creation, placement memory, topmost state and destruction. */
 #include "pages/page_frame.h"
 
-#include "app/app.h"
+#include "base/base.h"
 #include "hotkeys/hotkeys.h"
 #include "resources/resource.h"
+#include "settings/hook_library.h"
 #include "settings/settings.h"
 
 #include <commctrl.h>
@@ -14,11 +15,6 @@ HWND FpsPage;
 HWND MoviesPage;
 HWND ScreenshotsPage;
 HWND CurrentPage;
-
-UINT32 OverlayKeyAssigning;
-UINT32 LogKeyAssigning;
-UINT32 MovieKeyAssigning;
-UINT32 CaptureKeyAssigning;
 
 UINT32 PageDpi = 96;
 INT32 PageWidth;
@@ -58,7 +54,7 @@ void CreatePageSet(void)
     ApplyTopmost();
 
     for (const HotkeyField &field : HotkeyFields)
-        ShowHotkey(*field.page, field.fieldId, *field.setting);
+        ShowHotkey(field.window, *field.setting);
 
     ComputeCaptureSize(&CaptureWidth, &CaptureHeight, &CaptureBufferSize);
 }
@@ -72,6 +68,8 @@ void DestroyPageSet(void)
             DestroyWindow(*page);
         *page = NULL;
     }
+    for (HotkeyField &field : HotkeyFields)
+        field.window = NULL;
     CurrentPage = NULL;
     ReleaseSkin();
 }

@@ -1,8 +1,8 @@
 /*
  * The settings pages: four hidden, skinned modeless dialogs created at
- * start-up. The page handles, the assignment flags of the hotkey fields and
- * the capture size are process-wide; the keyboard hook reads the flags and
- * writes the hotkey fields' texts, start-up writes the version texts.
+ * start-up. The page handles are process-wide; start-up writes the version
+ * texts. The pages hand their hotkey fields to the keyboard hook's table
+ * (hotkeys/hotkeys.h) when they are created.
  */
 #pragma once
 
@@ -14,29 +14,9 @@ extern HWND MoviesPage;
 extern HWND ScreenshotsPage;
 extern HWND CurrentPage;
 
-/* Hotkey assignment flags, 0 or 1, one per hotkey field. */
-extern UINT32 OverlayKeyAssigning;
-extern UINT32 LogKeyAssigning;
-extern UINT32 MovieKeyAssigning;
-extern UINT32 CaptureKeyAssigning;
-
-/* The hotkey fields in order of precedence (when several flags are set, the
- * first takes the key): page, control, setting, flag and clear button. */
-struct HotkeyField {
-    HWND *page;
-    int fieldId;
-    DWORD *setting;
-    UINT32 *assigning;
-    int clearId;
-};
-#define HOTKEY_FIELD_COUNT 4
-extern const HotkeyField HotkeyFields[HOTKEY_FIELD_COUNT];
-
-/* The screen size and capture buffer size handed to the hook library;
- * 1600, 1200 and 7733248 until the page set computes them. */
-extern UINT32 CaptureWidth;
-extern UINT32 CaptureHeight;
-extern UINT32 CaptureBufferSize;
+/* Called when the system ends the user's session (WM_ENDSESSION): whoever
+ * runs the pages ends the companion there. NULL does nothing. */
+extern void (*SessionEndHandler)(void);
 
 /* Screen DPI at creation (96 without a screen DC); 120 or more selects the
  * high-DPI skin. */
@@ -63,10 +43,6 @@ void ExploreFolder(HWND owner, const char *path);
 void LaunchShell(HWND owner, const char *verb, const char *file, const char *directory, int show);
 
 /* Arithmetic of the pages, free of window calls. */
-
-/* Raises a small screen to at least 1600 x 1200 and rounds the buffer
- * (4 bytes a pixel) up to a multiple of 64 KiB. */
-void ComputeCaptureSize(UINT32 *width, UINT32 *height, UINT32 *bufferSize);
 
 /* The corner ellipse of the rounded page outline for a window of W x H. */
 void RegionCornerEllipse(INT32 width, INT32 height, INT32 *ellipseWidth, INT32 *ellipseHeight);

@@ -2,6 +2,8 @@
  * there at start-up. */
 #include "pages/page_frame.h"
 
+#include "settings/hook_library.h"
+
 #include <string.h>
 
 /* The companion is a 64-bit process: this is the 64-bit view of the key. */

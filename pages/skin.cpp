@@ -1,7 +1,7 @@
 /* The skin: page icon, null brush and the two sets of skin bitmaps. */
 #include "pages/page_frame.h"
 
-#include "app/app.h"
+#include "base/base.h"
 #include "resources/resource.h"
 
 struct ButtonBitmaps {

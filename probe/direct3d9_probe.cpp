@@ -12,7 +12,7 @@
  */
 #include "probe/probe.h"
 
-#include "app/app.h"
+#include "base/base.h"
 
 #include <d3d9.h>
 #include <string.h>

@@ -6,7 +6,7 @@
  */
 #include "probe/probe.h"
 
-#include "app/app.h"
+#include "base/base.h"
 
 static BOOL MeasureExport(HMODULE library, const char *name, UINT32 *offset)
 {

@@ -1,5 +1,5 @@
 /* The screen size and capture buffer size handed to the hook library. */
-#include "pages/pages.h"
+#include "settings/hook_library.h"
 
 UINT32 CaptureWidth = 1600;
 UINT32 CaptureHeight = 1200;

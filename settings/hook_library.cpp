@@ -1,8 +1,7 @@
 /* Loading the hook library and the one call that configures it. */
 #include "settings/hook_library.h"
 
-#include "app/app.h"
-#include "pages/pages.h"
+#include "base/base.h"
 #include "probe/probe.h"
 #include "settings/settings.h"
 
@@ -12,6 +11,7 @@ HMODULE HookLibrary;
 HHOOK LibraryCbtHook;
 HHOOK LibraryCallWndProcHook;
 BYTE LibraryBuffer[LIBRARY_BUFFER_SIZE];
+UINT32 ShutdownFlag;
 
 ZENTU_SETUP_PROC *ZentuSetup;
 ZENTU_COUNT_PROC *ZentuCount;

@@ -1,6 +1,8 @@
 /*
  * The link to the hook library "zentu64.dll": loading, the version check,
- * the two system-wide hooks whose procedures it exports, and SetupCall.
+ * the two system-wide hooks whose procedures it exports, SetupCall, and the
+ * values it hands over that are no setting of the main tool (the shutdown
+ * flag, the capture size).
  */
 #pragma once
 
@@ -14,6 +16,19 @@ extern HMODULE HookLibrary;
 extern HHOOK LibraryCbtHook;
 extern HHOOK LibraryCallWndProcHook;
 extern BYTE LibraryBuffer[LIBRARY_BUFFER_SIZE];
+/* 1 in the last call, when the companion goes. */
+extern UINT32 ShutdownFlag;
+
+/* The screen size and capture buffer size handed to the hook library;
+ * 1600, 1200 and 7733248 until the page set computes them at its creation
+ * (ComputeCaptureSize, capture_size.cpp). */
+extern UINT32 CaptureWidth;
+extern UINT32 CaptureHeight;
+extern UINT32 CaptureBufferSize;
+
+/* Raises a small screen to at least 1600 x 1200 and rounds the buffer
+ * (4 bytes a pixel) up to a multiple of 64 KiB. */
+void ComputeCaptureSize(UINT32 *width, UINT32 *height, UINT32 *bufferSize);
 
 extern ZENTU_SETUP_PROC *ZentuSetup;
 extern ZENTU_COUNT_PROC *ZentuCount;

@@ -1,7 +1,7 @@
 /* The settings table and its registry refresh. */
 #include "settings/settings.h"
 
-#include "app/app.h"
+#include "base/base.h"
 
 #include <string.h>
 

@@ -10,7 +10,7 @@
  * "LoadDebugRuntime" is switched and restored by the probe itself, as in the
  * companion.
  */
-#include "app/app.h"
+#include "base/base.h"
 #include "probe/probe.h"
 
 #include <stdio.h>

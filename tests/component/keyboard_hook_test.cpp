@@ -41,6 +41,8 @@ TEST(KeyboardHook, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
         *page = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, NULL, NULL, NULL, NULL);
     for (const Role &role : Roles)
         CreateWindowExA(0, "EDIT", "", WS_CHILD, 0, 0, 99, 20, *role.page, (HMENU)(INT_PTR)role.id, NULL, NULL);
+    for (HWND page : { FpsPage, MoviesPage, ScreenshotsPage })
+        HandHotkeyFields(page);
     enum { NOWHERE = -1, ALL = 0xF };
     static const struct {
         const char *what;

@@ -1,7 +1,8 @@
 /* The main loop in-process, against the real registry and message queue: a
  * refresh would read "Running" back, so the key holds 1. */
 #include "app/app.h"
-#include "app/clock.h"
+#include "base/base.h"
+#include "base/clock.h"
 #include "hotkeys/hotkeys.h"
 #include "settings/settings.h"
 #include "support/registry.h"

@@ -1,6 +1,7 @@
 /* The four pages in-process: real dialogs from the program's templates, the
  * real registry, and the stand-in library recording every call it gets. */
-#include "app/app.h"
+#include "base/base.h"
+#include "hotkeys/hotkeys.h"
 #include "pages/pages.h"
 #include "resources/resource.h"
 #include "settings/hook_library.h"

@@ -1,6 +1,6 @@
 /* The graphics probes in-process, against fake system libraries in a folder
  * that plays the system folder (the end-to-end tests see Wine's own OPENGL32.DLL). */
-#include "app/app.h"
+#include "base/base.h"
 #include "probe/probe.h"
 #include "support/companion.h"
 #include "support/registry.h"

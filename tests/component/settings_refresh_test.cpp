@@ -1,5 +1,5 @@
 /* Reading the main tool's settings from the real registry. */
-#include "app/app.h"
+#include "base/base.h"
 #include "settings/settings.h"
 #include "support/registry.h"
 

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "base/base.h"
 
 #include <gtest/gtest.h>
 

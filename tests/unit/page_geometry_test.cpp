@@ -1,4 +1,5 @@
 #include "pages/pages.h"
+#include "settings/hook_library.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PRODUCT_FOLDERS=(app settings probe hotkeys pages tools resources)
+PRODUCT_FOLDERS=(base app settings probe hotkeys pages tools resources)
 
 # Non-blank lines of the files a find expression selects, under one folder.
 count() {

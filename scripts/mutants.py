@@ -22,7 +22,7 @@ import sys
 
 # The product's folders, in the order they are reported. resources/ holds the
 # art and resource scripts: nothing there a mutant of C++ would reach.
-FOLDERS = ["app", "settings", "probe", "hotkeys", "pages", "tools"]
+FOLDERS = ["base", "app", "settings", "probe", "hotkeys", "pages", "tools"]
 MIN_PER_FOLDER = 4
 
 ARITHMETIC = {"+": ["-"], "-": ["+"], "*": ["/"], "/": ["*"], "%": ["*"]}

@@ -1,0 +1,85 @@
+#include "support/calls.h"
+
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+
+std::string LibraryCall::Arg(int position) const
+{
+    if (position >= 1 && (size_t)position <= args.size())
+        return args[position - 1];
+    ADD_FAILURE() << "no argument " << position << " in " << name;
+    return "";
+}
+
+std::string LibraryCall::Text(int position) const
+{
+    std::string field = Arg(position);
+    size_t equals = field.find('=');
+    if (equals == std::string::npos) {
+        ADD_FAILURE() << "argument " << position << " carries no text: " << field;
+        return "";
+    }
+    std::string text;
+    for (size_t i = equals + 1; i < field.size(); i++) {
+        bool escaped = field[i] == '%' && i + 2 < field.size();   /* %XX: a byte in hexadecimal */
+        text += escaped ? (char)strtoul(field.substr(i + 1, 2).c_str(), NULL, 16) : field[i];
+        i += escaped ? 2 : 0;
+    }
+    return text;
+}
+
+UINT32 ExportOffset(HMODULE module, const char *name)
+{
+    FARPROC address = module ? GetProcAddress(module, name) : NULL;
+    return address ? (UINT32)((ULONG_PTR)address - (ULONG_PTR)module) : 0;
+}
+
+std::vector<LibraryCall> ReadCalls(const std::string &path)
+{
+    std::vector<LibraryCall> calls;
+    std::string content = ReadWholeFile(path);
+    /* A last line without its end is still being written. */
+    for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        std::string line = content.substr(start, end - start);
+        std::vector<std::string> fields;
+        for (size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
+            tab = line.find('\t', from);
+            fields.push_back(line.substr(from, tab - from));
+        }
+        if (fields.size() < 2)
+            continue;
+        std::vector<std::string> args(fields.begin() + 2, fields.end());
+        calls.push_back({ fields[0], strtoull(fields[1].c_str(), NULL, 10) / 1000.0, args });
+    }
+    return calls;
+}
+
+int FirstCallWithHooks(const std::vector<LibraryCall> &calls)
+{
+    for (size_t i = 0; i < calls.size(); i++)
+        if (calls[i].name == "ZentuSetup" && calls[i].Address(1) != 0 && calls[i].Address(2) != 0)
+            return (int)i;
+    return -1;
+}
+
+bool StartedUp(const std::vector<LibraryCall> &calls)
+{
+    int hooked = FirstCallWithHooks(calls);
+    return hooked >= 0 && calls.size() >= (size_t)hooked + 2;
+}
+
+bool HasShutdownCall(const std::vector<LibraryCall> &calls)
+{
+    return !calls.empty() && calls.back().name == "ZentuSetup" && calls.back().Number(3) == 1;
+}
+
+void ExpectOneShutdownCallAtTheEnd(const std::vector<LibraryCall> &calls)
+{
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ("ZentuSetup", calls.back().name);
+    for (size_t i = 0; i < calls.size(); i++)
+        if (calls[i].name == "ZentuSetup") {
+            EXPECT_EQ(i + 1 == calls.size() ? 1u : 0u, calls[i].Number(3)) << "call " << i;
+        }
+}

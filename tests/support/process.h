@@ -1,0 +1,30 @@
+/* Processes the tests start, in a job that ends them with the test, and the files and folders around them. */
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+/* A path inside the build folder, as the Windows side sees it. */
+std::string BuildPath(const std::string &relative);
+
+/* A new path under the temporary folder (not created). */
+std::string UniqueTempFolder(const char *prefix);
+std::string ReadWholeFile(const std::string &path);
+
+/* The companion process; killed when it goes if it still runs. */
+class CompanionProcess {
+public:
+    ~CompanionProcess();
+
+    /* Runs in its own folder, or in currentFolder when given; with output, windowless and writing there. */
+    bool Start(const std::string &exePath, const std::string &arguments = "", const std::string &currentFolder = "",
+               HANDLE output = NULL);
+    /* The exit code, or -1 when the process is still running at the deadline. */
+    long WaitExit(DWORD timeoutMs);
+    bool Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD Pid() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_ = {};
+};

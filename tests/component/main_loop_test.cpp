@@ -4,9 +4,12 @@
 #include "app/clock.h"
 #include "hotkeys/hotkeys.h"
 #include "settings/settings.h"
+#include "support/imports.h"
 #include "support/registry.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 /* Keeps the loop's thread away, as a slow library call or shell launch
  * would, with user input meanwhile or not; then ends the loop. */
@@ -50,4 +53,39 @@ TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewAndAQuitEndsIt
         EXPECT_EQ(!input, before == KeyboardHook) << (input ? "input came during the stall" : "no input came");
         RemoveKeyboardHook();
     }
+}
+
+/* The loop on a clock the test drives: each wait moves it on by 1 ms and returns at once, keeping the
+ * refresh times since the start and the wait asked for. */
+static LONGLONG FakeMs, Frequency;
+static DWORD Start, Wait;
+static std::vector<DWORD> Refreshes;
+static BOOL WINAPI FakeCounter(LARGE_INTEGER *counter) { return counter->QuadPart = FakeMs * Frequency / 1000, TRUE; }
+static DWORD WINAPI FakeWait(DWORD, const HANDLE *, DWORD ms, DWORD mask, DWORD)
+{
+    Wait = ms << 16 | mask;
+    if (LastRefreshTime - Start != Refreshes.back())
+        Refreshes.push_back(LastRefreshTime - Start);
+    if (++FakeMs, MsClock - Start == 11999 || MsClock - Start == 20000)  /* the fourth refresh is due next pass */
+        PostQuitMessage(0);
+    return WAIT_TIMEOUT;
+}
+
+TEST(MainLoop, RefreshesEvery3000MsWaiting5MsAPassAndAQuitInThePassOfARefreshEndsItWithoutOne)
+{
+    ScopedKeyRestore restore(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
+    SetSetting("Running", 1);
+    QueryPerformanceFrequency((LARGE_INTEGER *)&Frequency), SetupMsClock();
+    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {}
+    void *counter = ReplaceImport("QueryPerformanceCounter", (void *)FakeCounter);
+    void *wait = ReplaceImport("MsgWaitForMultipleObjectsEx", (void *)FakeWait);
+    ASSERT_TRUE(counter && wait);
+    SharedSettings.Running = 1, Start = LastRefreshTime = UpdateMsClock(), Refreshes.assign(1, 0);
+    RunMainLoop();
+    ReplaceImport("QueryPerformanceCounter", counter), ReplaceImport("MsgWaitForMultipleObjectsEx", wait);
+    EXPECT_EQ((std::vector<DWORD>{ 0, 3000, 6000, 9000 }), Refreshes);
+    EXPECT_EQ(12000u, MsClock - Start) << "the loop went on after the quit";
+    EXPECT_EQ(0u, SharedSettings.Running);
+    EXPECT_EQ(5u << 16 | QS_KEY | QS_MOUSE | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY, Wait)
+        << "5 ms for any input but raw input";
 }

@@ -2,10 +2,12 @@
  * real registry, and the stand-in library recording every call it gets. */
 #include "app/app.h"
 #include "pages/pages.h"
+#include "probe/probe.h"
 #include "resources/resource.h"
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 #include "support/companion.h"
+#include "support/imports.h"
 
 #include <objbase.h>
 
@@ -90,7 +92,6 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, IDC_MOVIES_RATE_40)));
     /* The time field's own change notification must not lose the setting. */
     EXPECT_EQ("75", Text(FpsPage, IDC_FPS_BENCHMARK_TIME));
-    EXPECT_EQ(75u, Calls().back().Number(29));
 
     const struct {
         HWND page;
@@ -143,6 +144,50 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
     EXPECT_EQ(1, CountValues(HKEY_CURRENT_USER, RunKey));
     EXPECT_EQ(calls, Calls().size());
+}
+
+/* Each input of the library's call with a value of its own: the pages' initialisation hands the library
+ * the values it found, each at the place the library's interface gives it, and changes none of them. */
+TEST_F(PageSet, InitialisationHandsTheLibraryEveryValueItFoundInItsOwnPlaceAndChangesNone)
+{
+    SharedSettingsFields &s = SharedSettings;
+    ApiOffsetsFields &a = ApiOffsets;
+    /* by position: h a hook, n a number, t a text, b the library's buffer, 0 and 1 constants */
+    const char kinds[] = "hhn1nttttnnnnnnnn0tn01nnbnnnnnnn0nnnnnnnnnnnnnnnnnnnnnnnnnn";
+    void *inputs[] = { &LibraryCbtHook, &LibraryCallWndProcHook, &ShutdownFlag, NULL, &s.SamplingRate, ProgramFolder,
+        s.MovieDirectory, s.ScreenshotDirectory, BenchmarksFolder, &s.DetailedStats, &s.OverlayCorner, &a.Reserved1,
+        &a.Reserved2, &a.D3D9DevicePresentOffset, &a.D3D9SwapChainPresentOffset, &a.WglSwapBuffersOffset,
+        &a.WglSwapLayerBuffersOffset, NULL, SystemFolder, &s.MovieFramerate, NULL, NULL, &s.FramerateOnScreenshot,
+        &s.MovieHalfSize, NULL, &s.NoCursor, &s.NoSync, &s.BenchmarkStop, &s.BenchmarkTime, &CaptureWidth,
+        &CaptureHeight, &CaptureBufferSize, NULL, &a.D3D9DebugDevicePresentOffset, &a.D3D9DebugSwapChainPresentOffset,
+        &a.D3D9SetCursorPropertiesOffset, &a.D3D9SetCursorPositionOffset, &a.D3D9ShowCursorOffset,
+        &a.D3D9SetCursorPropertiesProbe, &a.D3D9SetCursorPositionProbe, &a.D3D9ShowCursorProbe, &a.Reserved3,
+        &a.Reserved4, &a.Reserved5, &a.Reserved6, &a.Reserved7, &a.Reserved8, &a.D3D9DevicePresentProbe,
+        &a.D3D9SwapChainPresentProbe, &a.Reserved9, &a.Reserved10, &a.Reserved11, &a.Reserved12, &a.Reserved13,
+        &a.DisplayDriverKind, &s.OverlayKey, &s.LogKey, &s.MovieKey, &s.CaptureKey };
+    static_assert(sizeof inputs / sizeof *inputs == 59 && sizeof kinds == 60, "one of each per position");
+    for (int p = 1; p <= 59; p++) {
+        ULONG_PTR value = 1000 + p;        /* all 8 bytes of a hook, 4 of a number */
+        if (kinds[p - 1] == 'h' || kinds[p - 1] == 'n')
+            memcpy(inputs[p - 1], &value, kinds[p - 1] == 'h' ? sizeof(HHOOK) : sizeof(UINT32));
+        if (kinds[p - 1] == 't')
+            sprintf((char *)inputs[p - 1], "C:\\%d", p);
+    }
+    s.ScreenshotFormat = 2, s.MovieFramerateUser = 25050, s.ScreenshotRepeatTime = 15;  /* shown as they are */
+    const SharedSettingsFields found = s;
+    Create();
+    ASSERT_FALSE(Calls().empty());
+    const LibraryCall last = Calls().back();        /* each call replaces what the calls before it set */
+    for (int p = 1; p <= 59; p++) {
+        char k = kinds[p - 1];
+        if (k == 't')
+            EXPECT_EQ("C:\\" + std::to_string(p), last.Text(p)) << "position " << p;
+        else
+            EXPECT_EQ(k == 'h' || k == 'n' ? 1000 + p : k == 'b' ? (ULONG_PTR)LibraryBuffer : k - '0',
+                      k == 'h' || k == 'b' ? last.Address(p) : last.Number(p)) << "position " << p;
+    }
+    EXPECT_EQ(0, memcmp(&found, &s, sizeof s)) << "the initialisation changed a setting";
+    ShutdownFlag = 0, LibraryCbtHook = LibraryCallWndProcHook = NULL, ApiOffsets = {};
 }
 
 TEST_F(PageSet, PerSecondFileTurnsTheOverlayOffWithABoxOnceAndCountsEveryTime)
@@ -287,34 +332,11 @@ static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file,
     return (HINSTANCE)42;
 }
 
-/* Points this program's import of ShellExecuteA elsewhere; returns the old
- * target. */
-static void *ReplaceShellExecute(void *replacement)
-{
-    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
-    auto *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports);
-    for (; dll->Name; dll++)
-        for (auto *name = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk),
-                  *slot = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk); name->u1.AddressOfData; name++, slot++)
-            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                strcmp((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, "ShellExecuteA") == 0) {
-                DWORD protection;
-                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-                void *previous = (void *)slot->u1.Function;
-                slot->u1.Function = (ULONG_PTR)replacement;
-                VirtualProtect(slot, sizeof *slot, protection, &protection);
-                return previous;
-            }
-    return NULL;
-}
-
 /* The page owns the launch, so a box the shell shows about it comes in front of the page. */
 TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePage)
 {
     Create();
-    void *shellExecute = ReplaceShellExecute((void *)RecordShellExecute);
+    void *shellExecute = ReplaceImport("ShellExecuteA", (void *)RecordShellExecute);
     ASSERT_TRUE(shellExecute);
     Launched = false;
     Click(FpsPage, IDC_FPS_HELP);
@@ -322,5 +344,5 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     EXPECT_EQ(std::to_string((ULONG_PTR)FpsPage) + " open HELP_FPS.HTM in " + ProgramFolder + "\\help", LastLaunch);
     EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
-    ReplaceShellExecute(shellExecute);
+    ReplaceImport("ShellExecuteA", shellExecute);
 }

@@ -44,6 +44,9 @@ TEST_F(SettingsRefresh, StartDefaultsStayUntilTheKeyHoldsValuesThenEachGoesIntoI
     RefreshSettings();
     for (const auto &n : Numbers)
         EXPECT_EQ(n.field == &S.OverlayCorner ? 0 : 1000 + (DWORD)(&n - Numbers), *n.field) << n.name;
+    const ULONGLONG wide = 7;                   /* longer than the field: refused whole */
+    SetSetting("Max File Size", REG_QWORD, &wide, sizeof wide), RefreshSettings();
+    EXPECT_EQ(1016u, S.MaxFileSize);
     ReadOverlayCorner();                        /* start-up's read, the only one of "Overlay Corner" */
     EXPECT_EQ(1030u, S.OverlayCorner);
     HKEY before = NULL, after = NULL;           /* a key left open takes the handle the next opening gets */

@@ -48,10 +48,13 @@ TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
         EXPECT_EQ(c.fits, PlacementFits(&c.stored, 400, 300, &work)) << c.stored.left << ", " << c.stored.top;
 }
 
-/* Small screens are raised to 1600 x 1200 (checked with the companion's first call). */
+/* A smaller screen has each side raised to at least 1600 x 1200. */
 TEST(PageGeometry, CaptureSizeKeepsAScreenOfAtLeast1920000PixelsAndRoundsTheBufferTo64KiB)
 {
-    UINT32 width = 800, height = 2400, buffer = 0;
-    ComputeCaptureSize(&width, &height, &buffer);
-    EXPECT_EQ((std::vector<UINT32>{ 800, 2400, 7733248 }), (std::vector<UINT32>{ width, height, buffer }));
+    const UINT32 cases[][5] = { { 800, 2400, 800, 2400, 7733248 }, { 1000, 1500, 1600, 1500, 9633792 } };
+    for (const auto &c : cases) {
+        UINT32 width = c[0], height = c[1], buffer = 0;
+        ComputeCaptureSize(&width, &height, &buffer);
+        EXPECT_EQ((std::vector<UINT32>{ c[2], c[3], c[4] }), (std::vector<UINT32>{ width, height, buffer }));
+    }
 }

@@ -48,7 +48,7 @@ TEST(KeyboardHook, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
         WPARAM message;
         DWORD vk, scan, eventFlags;
         LRESULT swallowed;
-        HotkeyCode assigned;  /* the focused field's new hotkey; 0 when none */
+        HotkeyCode assigned;  /* the focused field's new hotkey, with its text; 0 when none */
         const char *text;
         int code = HC_ACTION;
     } cases[] = {

@@ -27,8 +27,7 @@ static const struct { const char *name; DWORD *field, start; } Numbers[] = {
     { "Benchmark Stop", &S.BenchmarkStop, 0 }, { "Detailed Stats", &S.DetailedStats, 0 }, { "No Sync", &S.NoSync, 0 },
     { "Capture Key", &S.CaptureKey, 121 }, { "Log Key", &S.LogKey, 122 }, { "Overlay Key", &S.OverlayKey, 123 },
     { "Movie Key", &S.MovieKey, 120 }, { "Movie Half Size", &S.MovieHalfSize, 0 }, { "No Cursor", &S.NoCursor, 0 },
-    { "Framerate On Screenshot", &S.FramerateOnScreenshot, 0 },
-    { "Overlay Corner", &S.OverlayCorner, 0 },
+    { "Framerate On Screenshot", &S.FramerateOnScreenshot, 0 }, { "Overlay Corner", &S.OverlayCorner, 0 },
 };
 
 TEST_F(SettingsRefresh, StartDefaultsStayUntilTheKeyHoldsValuesThenEachGoesIntoItsField)

@@ -6,12 +6,15 @@
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 #include "support/companion.h"
+#include "support/imports.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 static const char PlacementKey[] = "SOFTWARE\\Zentu2";
@@ -272,55 +275,53 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
     }
 }
 
-/* What the pages hand to the shell, recorded in place of ShellExecuteA. */
-static std::string LastLaunch;
+/* What the pages hand to the shell, recorded in place of ShellExecuteExA; each launch lasts until Release is set. */
+static std::vector<std::string> Launches;
+static std::mutex LaunchesLock;
 static DWORD LaunchThread;
 static HRESULT LaunchApartment;        /* S_FALSE: the launching thread had joined an apartment already */
-static std::atomic<bool> Launched{ false };
-static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR directory, INT)
+static HANDLE Release;
+static BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA *info)
 {
-    LastLaunch = std::to_string((ULONG_PTR)owner) + " " + verb + " " + file + " in " + directory;
     LaunchThread = GetCurrentThreadId();
     if (SUCCEEDED(LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
         CoUninitialize();
-    Launched = true;
-    return (HINSTANCE)42;
+    {
+        std::lock_guard<std::mutex> hold(LaunchesLock);
+        Launches.push_back(std::to_string((ULONG_PTR)info->hwnd) + " " + info->lpVerb + " " + info->lpFile + " in " +
+                           info->lpDirectory + " mask " + std::to_string(info->fMask));
+    }
+    return WaitForSingleObject(Release, 10000) == WAIT_OBJECT_0;
 }
+static std::vector<std::string> LaunchesSoFar() { std::lock_guard<std::mutex> hold(LaunchesLock); return Launches; }
 
-/* Points this program's import of ShellExecuteA elsewhere; returns the old
- * target. */
-static void *ReplaceShellExecute(void *replacement)
-{
-    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
-    auto *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports);
-    for (; dll->Name; dll++)
-        for (auto *name = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk),
-                  *slot = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk); name->u1.AddressOfData; name++, slot++)
-            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                strcmp((char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))->Name, "ShellExecuteA") == 0) {
-                DWORD protection;
-                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-                void *previous = (void *)slot->u1.Function;
-                slot->u1.Function = (ULONG_PTR)replacement;
-                VirtualProtect(slot, sizeof *slot, protection, &protection);
-                return previous;
-            }
-    return NULL;
-}
-
-/* The page owns the launch, so a box the shell shows about it comes in front of the page. */
-TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePage)
+/* The page owns the launch, so a box the shell shows about it comes in front of the page, or, behind a hidden page,
+ * is not shown at all (0x400, with 0x100: the shell finishes before the thread ends). While the launch of a button
+ * still runs, that button starts nothing new. */
+TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePageOnceAtATime)
 {
     Create();
-    void *shellExecute = ReplaceShellExecute((void *)RecordShellExecute);
+    void *shellExecute = ReplaceImport("ShellExecuteExA", (void *)RecordShellExecute);
     ASSERT_TRUE(shellExecute);
-    Launched = false;
+    Release = CreateEventA(NULL, TRUE, FALSE, NULL);
     Click(FpsPage, IDC_FPS_HELP);
-    EXPECT_TRUE(WaitUntil([] { return Launched.load(); }, 5000));
-    EXPECT_EQ(std::to_string((ULONG_PTR)FpsPage) + " open HELP_FPS.HTM in " + ProgramFolder + "\\help", LastLaunch);
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 1; }, 5000));
+    Click(FpsPage, IDC_FPS_HELP);
+    Click(MoviesPage, IDC_MOVIES_HELP);
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 2; }, 5000));
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SetEvent(Release);
+    /* Clicked until it launches again: the first launch is over. */
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() >= 3 || (Click(FpsPage, IDC_FPS_HELP), false); }, 5000));
+    auto launch = [&](HWND page, const char *file, ULONG mask) {
+        return std::to_string((ULONG_PTR)page) + " open HELP_" + file + ".HTM in " + ProgramFolder + "\\help mask " +
+               std::to_string(mask);
+    };
+    EXPECT_EQ((std::vector<std::string>{ launch(FpsPage, "FPS", 0x500), launch(MoviesPage, "MOVIES", 0x500),
+                                         launch(FpsPage, "FPS", 0x100) }),
+              std::vector<std::string>(Launches.begin(), Launches.begin() + 3));
     EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
-    ReplaceShellExecute(shellExecute);
+    ReplaceImport("ShellExecuteExA", shellExecute);
+    CloseHandle(Release);
 }

@@ -85,9 +85,17 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
     }
 }
 
+/* The runtime loads a helper by its bare name: the tool takes it from beside itself, never from the current folder. */
 TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWarning)
 {
-    SystemFake fake(""); /* an NVIDIA driver one version too old */
+    SystemFake fake("load-helper"); /* and an NVIDIA driver one version too old */
+    CompanionFolder beside("normal");
+    const std::string work = beside.Path() + "\\work", copy = beside.Path() + "\\" + ToolExe;
+    CreateDirectoryA(work.c_str(), NULL);
+    for (const std::string &in : { beside.Path(), work })
+        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(), (in + "\\zentu-helper.dll").c_str(),
+                              FALSE));
+    ASSERT_TRUE(CopyFileA(BuildPath(std::string("install-test/") + ToolExe).c_str(), copy.c_str(), FALSE));
     const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL");
     const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
@@ -97,9 +105,14 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     std::string path = UniqueTempFolder("zentu-output") + ".txt";     /* the tool's INI text, written windowless */
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
-    CompanionProcess tool;
-    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", "", file));
+    CompanionProcess tool, besideTool;
+    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", work, file));
     EXPECT_EQ(0, tool.WaitExit(30000)) << "a box keeps it waiting";
+    ASSERT_TRUE(besideTool.Start(copy, "", "", file));
+    EXPECT_EQ(0, besideTool.WaitExit(30000));
+    for (const std::string &in : { beside.Path(), work })
+        EXPECT_EQ(in == beside.Path(), GetFileAttributesA((in + "\\planted-library-loaded").c_str()) !=
+                                           INVALID_FILE_ATTRIBUTES) << "the helper in " << in;
     CloseHandle(file);
     std::string output = ReadWholeFile(path);
     DeleteFileA(path.c_str());
@@ -117,7 +130,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              "[DisplayDriver]\nAdapterDriverName=NV4_DISP.DLL\nAdapterDriverVersion=6.14.1.4350\nKind=NVIDIA\n"
              "Warning=yes\n",
              SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6]);
-    EXPECT_EQ(report, output);
+    EXPECT_EQ(std::string(report) + report, output) << "both runs report alike";
 
     SetRunning(1);
     CompanionFolder folder("normal", TestExe);

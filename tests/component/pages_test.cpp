@@ -6,7 +6,6 @@
 #include "settings/hook_library.h"
 #include "settings/settings.h"
 #include "support/companion.h"
-#include "support/imports.h"
 
 #include <objbase.h>
 #include <shellapi.h>
@@ -286,14 +285,36 @@ static BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA *info)
     LaunchThread = GetCurrentThreadId();
     if (SUCCEEDED(LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
         CoUninitialize();
-    {
-        std::lock_guard<std::mutex> hold(LaunchesLock);
-        Launches.push_back(std::to_string((ULONG_PTR)info->hwnd) + " " + info->lpVerb + " " + info->lpFile + " in " +
-                           info->lpDirectory + " mask " + std::to_string(info->fMask));
-    }
+    std::unique_lock<std::mutex> hold(LaunchesLock);
+    Launches.push_back(std::to_string((ULONG_PTR)info->hwnd) + " " + info->lpVerb + " " + info->lpFile + " in " +
+                       info->lpDirectory + " mask " + std::to_string(info->fMask));
+    hold.unlock();
     return WaitForSingleObject(Release, 10000) == WAIT_OBJECT_0;
 }
 static std::vector<std::string> LaunchesSoFar() { std::lock_guard<std::mutex> hold(LaunchesLock); return Launches; }
+
+/* Points this program's import of ShellExecuteExA elsewhere; returns the old
+ * target. */
+static void *ReplaceShellExecute(void *replacement)
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    auto *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports);
+    for (; dll->Name; dll++)
+        for (auto *name = (IMAGE_THUNK_DATA *)(base + dll->OriginalFirstThunk),
+                  *slot = (IMAGE_THUNK_DATA *)(base + dll->FirstThunk); name->u1.AddressOfData; name++, slot++)
+            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) && strcmp((char *)((IMAGE_IMPORT_BY_NAME *)(base +
+                name->u1.AddressOfData))->Name, "ShellExecuteExA") == 0) {
+                DWORD protection;
+                VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+                void *previous = (void *)slot->u1.Function;
+                slot->u1.Function = (ULONG_PTR)replacement;
+                VirtualProtect(slot, sizeof *slot, protection, &protection);
+                return previous;
+            }
+    return NULL;
+}
 
 /* The page owns the launch, so a box the shell shows about it comes in front of the page, or, behind a hidden page,
  * is not shown at all (0x400, with 0x100: the shell finishes before the thread ends). While the launch of a button
@@ -301,7 +322,7 @@ static std::vector<std::string> LaunchesSoFar() { std::lock_guard<std::mutex> ho
 TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePageOnceAtATime)
 {
     Create();
-    void *shellExecute = ReplaceImport("ShellExecuteExA", (void *)RecordShellExecute);
+    void *shellExecute = ReplaceShellExecute((void *)RecordShellExecute);
     ASSERT_TRUE(shellExecute);
     Release = CreateEventA(NULL, TRUE, FALSE, NULL);
     Click(FpsPage, IDC_FPS_HELP);
@@ -313,15 +334,35 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     SetEvent(Release);
     /* Clicked until it launches again: the first launch is over. */
     ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() >= 3 || (Click(FpsPage, IDC_FPS_HELP), false); }, 5000));
-    auto launch = [&](HWND page, const char *file, ULONG mask) {
-        return std::to_string((ULONG_PTR)page) + " open HELP_" + file + ".HTM in " + ProgramFolder + "\\help mask " +
-               std::to_string(mask);
+    auto help = [](HWND page, const char *name, const char *mask) {
+        return std::to_string((ULONG_PTR)page) + " open HELP_" + name + ".HTM in " + ProgramFolder + "\\help mask " +
+               mask;
     };
-    EXPECT_EQ((std::vector<std::string>{ launch(FpsPage, "FPS", 0x500), launch(MoviesPage, "MOVIES", 0x500),
-                                         launch(FpsPage, "FPS", 0x100) }),
+    EXPECT_EQ((std::vector<std::string>{ help(FpsPage, "FPS", "1280"), help(MoviesPage, "MOVIES", "1280"),
+                                         help(FpsPage, "FPS", "256") }),
               std::vector<std::string>(Launches.begin(), Launches.begin() + 3));
     EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
-    ReplaceImport("ShellExecuteExA", shellExecute);
+    ReplaceShellExecute(shellExecute);
     CloseHandle(Release);
+}
+
+/* A library call that lets a sent message in meets the end of the session: the library gets its last call once that
+ * call has returned, and only then goes. */
+TEST_F(PageSet, ASessionEndDuringALibraryCallIsFinishedRightAfterThatCall)
+{
+    const std::string send = folder_.Path() + "\\send-now", library = folder_.Path() + "\\zentu64.dll";
+    SetEnvironmentVariableA("ZENTU_STANDIN_SEND", send.c_str());
+    HookLibrary = LoadLibraryA(library.c_str());     /* the fixture holds it too: freed too early, it stays mapped */
+    Create();
+    CloseHandle(CreateFileA(send.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    std::thread system([&] {
+        WaitUntil([&] { return GetFileAttributesA(send.c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000);
+        SendMessageA(GeneralPage, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    });
+    SetupCall();
+    system.join();
+    ExpectOneShutdownCallAtTheEnd(Calls());
+    EXPECT_TRUE(FreeLibrary(library_) && !GetModuleHandleA(library.c_str())) << "the library was not freed";
+    library_ = NULL;
 }

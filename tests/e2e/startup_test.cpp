@@ -161,9 +161,8 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     ASSERT_TRUE(WaitUntil([&] { return (folder.SetupCalls().back().Number(56) & 0xFFFF) == 0x77; }, 5000));
     EXPECT_EQ(0x0420u, folder.SetupCalls().back().Number(57)) << "the Log Key stays";
 
-    /* Logoff, shutdown or an installer's restart: the system may end the process once the pages answer; the last
-     * call comes first. Only the system's sent WM_ENDSESSION (TRUE) counts, and for good: a refresh falls due while
-     * the exit prompt is open, in the pass after Cancel. A posted one is anyone's; the command after it shows it in. */
+    /* Logoff, shutdown, an installer's restart: the last call comes first. Only a sent WM_ENDSESSION (TRUE) counts
+     * (a command posted after a posted one shows it in), for good: a refresh falls due while the exit prompt is up. */
     HWND general = FindWindowA(NULL, "ZENTU64 general");
     DWORD_PTR answer = 0;
     size_t before = folder.SetupCalls().size();
@@ -176,7 +175,8 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     HWND box = WaitForProcessWindow(companion.Pid(), "Exit Zentu?", 10000);
     ASSERT_TRUE(box);
     PumpFor(3500);
-    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer))
+        << "no answer";
     setups = folder.SetupCalls();
     ExpectOneShutdownCallAtTheEnd(setups);
     ASSERT_TRUE(PressMessageBoxButton(box, "Cancel"));

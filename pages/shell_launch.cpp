@@ -1,6 +1,6 @@
 /*
  * Shell launches of the pages (help files, folders) on a short-lived worker
- * thread. ShellExecuteA can block for seconds (an offline network folder, a
+ * thread. The shell can block for seconds (an offline network folder, a
  * slow association), and the pages' thread also owns the low-level keyboard
  * hook, which the platform silently removes when its thread keeps input
  * waiting that long. A launch still under way is not started twice: clicks

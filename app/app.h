@@ -40,12 +40,19 @@ enum {
 /* Runs the whole life of the companion; the result is the exit code. */
 int ZentuMain(HINSTANCE instance, const char *commandLine);
 
-/* The main loop: runs while "Running" is non-zero; returns at a WM_QUIT. */
+/* The main loop: runs while "Running" is non-zero and the session lasts;
+ * returns at a WM_QUIT. */
 void RunMainLoop(void);
 
 /* The system ends the user's session: the hook library gets its last call
- * and loses its hooks now, and the loop ends. */
+ * and loses its hooks now, or right after a library call under way returns,
+ * and the loop ends for good. */
 void EndCompanionSession(void);
+
+/* Libraries loaded by name, by the runtimes or the shell on the process's
+ * behalf, come from the program's folder or the system folder only; every
+ * program of the companion's calls it first thing (folders.cpp). */
+void RestrictLibrarySearch(void);
 
 /* Folder layout (folders.cpp). */
 void FillFolderPaths(void);

@@ -10,10 +10,11 @@
 #include "support/imports.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <mutex>
 #include <thread>
 
 static const char PlacementKey[] = "SOFTWARE\\Zentu2";
@@ -317,32 +318,72 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
     }
 }
 
-/* What the pages hand to the shell, recorded in place of ShellExecuteA. */
-static std::string LastLaunch;
+/* What the pages hand to the shell, recorded in place of ShellExecuteExA; each launch lasts until Release is set. */
+static std::vector<std::string> Launches;
+static std::mutex LaunchesLock;
 static DWORD LaunchThread;
 static HRESULT LaunchApartment;        /* S_FALSE: the launching thread had joined an apartment already */
-static std::atomic<bool> Launched{ false };
-static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR directory, INT)
+static HANDLE Release;
+static BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA *info)
 {
-    LastLaunch = std::to_string((ULONG_PTR)owner) + " " + verb + " " + file + " in " + directory;
     LaunchThread = GetCurrentThreadId();
     if (SUCCEEDED(LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
         CoUninitialize();
-    Launched = true;
-    return (HINSTANCE)42;
+    std::unique_lock<std::mutex> hold(LaunchesLock);
+    Launches.push_back(std::to_string((ULONG_PTR)info->hwnd) + " " + info->lpVerb + " " + info->lpFile + " in " +
+                       info->lpDirectory + " mask " + std::to_string(info->fMask));
+    hold.unlock();
+    return WaitForSingleObject(Release, 10000) == WAIT_OBJECT_0;
 }
+static std::vector<std::string> LaunchesSoFar() { std::lock_guard<std::mutex> hold(LaunchesLock); return Launches; }
 
-/* The page owns the launch, so a box the shell shows about it comes in front of the page. */
-TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePage)
+/* The page owns the launch, so a box the shell shows about it comes in front of the page, or, behind a hidden page,
+ * is not shown at all (0x400, with 0x100: the shell finishes before the thread ends). While the launch of a button
+ * still runs, that button starts nothing new. */
+TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfThePageOnceAtATime)
 {
     Create();
-    void *shellExecute = ReplaceImport("ShellExecuteA", (void *)RecordShellExecute);
+    void *shellExecute = ReplaceImport("ShellExecuteExA", (void *)RecordShellExecute);
     ASSERT_TRUE(shellExecute);
-    Launched = false;
+    Release = CreateEventA(NULL, TRUE, FALSE, NULL);
     Click(FpsPage, IDC_FPS_HELP);
-    EXPECT_TRUE(WaitUntil([] { return Launched.load(); }, 5000));
-    EXPECT_EQ(std::to_string((ULONG_PTR)FpsPage) + " open HELP_FPS.HTM in " + ProgramFolder + "\\help", LastLaunch);
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 1; }, 5000));
+    Click(FpsPage, IDC_FPS_HELP);
+    Click(MoviesPage, IDC_MOVIES_HELP);
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 2; }, 5000));
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SetEvent(Release);
+    /* Clicked until it launches again: the first launch is over. */
+    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() >= 3 || (Click(FpsPage, IDC_FPS_HELP), false); }, 5000));
+    auto help = [](HWND page, const char *name, const char *mask) {
+        return std::to_string((ULONG_PTR)page) + " open HELP_" + name + ".HTM in " + ProgramFolder + "\\help mask " +
+               mask;
+    };
+    EXPECT_EQ((std::vector<std::string>{ help(FpsPage, "FPS", "1280"), help(MoviesPage, "MOVIES", "1280"),
+                                         help(FpsPage, "FPS", "256") }),
+              std::vector<std::string>(Launches.begin(), Launches.begin() + 3));
     EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
-    ReplaceImport("ShellExecuteA", shellExecute);
+    ReplaceImport("ShellExecuteExA", shellExecute);
+    CloseHandle(Release);
+}
+
+/* A library call that lets a sent message in meets the end of the session: the library gets its last call once that
+ * call has returned, and only then goes. */
+TEST_F(PageSet, ASessionEndDuringALibraryCallIsFinishedRightAfterThatCall)
+{
+    const std::string send = folder_.Path() + "\\send-now", library = folder_.Path() + "\\zentu64.dll";
+    SetEnvironmentVariableA("ZENTU_STANDIN_SEND", send.c_str());
+    HookLibrary = LoadLibraryA(library.c_str());     /* the fixture holds it too: freed too early, it stays mapped */
+    Create();
+    CloseHandle(CreateFileA(send.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    std::thread system([&] {
+        WaitUntil([&] { return GetFileAttributesA(send.c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000);
+        SendMessageA(GeneralPage, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    });
+    SetupCall();
+    system.join();
+    ExpectOneShutdownCallAtTheEnd(Calls());
+    EXPECT_TRUE(FreeLibrary(library_) && !GetModuleHandleA(library.c_str())) << "the library was not freed";
+    library_ = NULL;
 }

@@ -43,6 +43,9 @@ TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
     const struct { RECT stored; BOOL fits; } cases[] = {
         { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE }, { { 37, -5, 437, 295 }, FALSE },
         { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE }, { { 37, 41, 437, 342 }, FALSE },
+        /* Hostile records whose 32-bit differences wrap back to the page's size. */
+        { { 37, 2147483600, 437, -2147483396 }, FALSE }, { { 2147483600, 41, -2147483296, 341 }, FALSE },
+        { { 37, -2147483648, 437, -2147483348 }, FALSE }, { { 37, 2147483000, 437, 2147483300 }, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.fits, PlacementFits(&c.stored, 400, 300, &work)) << c.stored.left << ", " << c.stored.top;

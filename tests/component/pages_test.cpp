@@ -124,15 +124,20 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
         EXPECT_EQ(c.position ? c.value : 0, c.position ? calls.back().Number(c.position) : 0);
     }
     EXPECT_EQ("None", Text(FpsPage, IDC_FPS_OVERLAY_KEY));
-    for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage })
-        EXPECT_TRUE(GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    for (LONG topmost : { WS_EX_TOPMOST, 0L }) {      /* the click above turned it on, this one off */
+        for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage })
+            EXPECT_EQ(topmost, GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_TOPMOST) << page;
+        Click(GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP);
+    }
     for (int id : { IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, IDC_MOVIES_EMPTY1, IDC_MOVIES_EMPTY2 })
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, id))) << id;
     SetDlgItemTextA(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME, "30");
     EXPECT_EQ(30u, s.ScreenshotRepeatTime);
 
     const char *RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
+    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);        /* gone (-1): a click creates it and writes nothing */
+    for (int i = 0; i < 2; i++, Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP))
+        EXPECT_EQ(i - 1, CountValues(HKEY_CURRENT_USER, RunKey));
     SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
     size_t calls = Calls().size();        /* the startup entry is the page's own business */
     Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
@@ -219,22 +224,19 @@ TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
     EXPECT_EQ("C:\\" + std::string(252, 'f'), folder);
 }
 
-/* A move is stored with the screen it happened on; the stored place is taken
- * back on the same screen size and DPI (96 when none was stored). */
+/* A move is stored with the screen it happened on; the stored place is taken back on the same screen size and DPI
+ * (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
 TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 {
     const struct { const char *name; DWORD value, size; bool restored; } cases[] = {
-        { NULL, 0, 0, true }, { "WindowDPI", 0, 0, true }, { "WindowDPI", 120, 4, false },
+        { NULL, 0, 0, true }, { "WindowDPI", 0, 0, true },
         { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false },
+        { "WindowY", (DWORD)GetSystemMetrics(SM_CYSCREEN) - 1, 4, false },
     };
     for (int i = 0; i < 4; i++) {
         SCOPED_TRACE(testing::Message() << "changed " << (cases[i].name ? cases[i].name : "nothing"));
         Create();
         SetWindowPos(FpsPage, NULL, 37, 41 + i, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        std::vector<BYTE> dpi;
-        DWORD type;
-        ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI", &type, &dpi));
-        EXPECT_EQ(96u, *(DWORD *)dpi.data());
         DestroyPageSet();
         if (cases[i].name)
             SetRawValue(HKEY_LOCAL_MACHINE, PlacementKey, cases[i].name, REG_DWORD, &cases[i].value, cases[i].size);
@@ -247,48 +249,46 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
     }
 }
 
-/* What leaks leave behind, as Wine answers 0 to GetGuiResources and GetProcessHandleCount: a kernel object (a key,
- * a thread, an event) holds the lowest free handle, so the next one opened comes out higher; a GDI object (a DC, a
- * bitmap, a region) holds a slot of the GDI table, which then takes fewer new objects. */
+/* What leaks leave behind (Wine answers 0 to GetGuiResources and GetProcessHandleCount): a kernel object, such as a
+ * key, holds the lowest free handle, so the next one opened comes out higher; a GDI object holds a slot of the GDI
+ * table, which then takes fewer new objects. */
 static std::pair<HANDLE, size_t> NextHandleAndGdiRoom()
 {
     HANDLE next = CreateEventA(NULL, FALSE, FALSE, NULL);
-    CloseHandle(next);
     std::vector<HGDIOBJ> objects;
     while (HGDIOBJ object = CreateRectRgn(0, 0, 1, 1))
         objects.push_back(object);
     for (HGDIOBJ object : objects)
         DeleteObject(object);
-    return { next, objects.size() };
+    return CloseHandle(next), std::make_pair(next, objects.size());
 }
 
 /* Over and over: each page reached by its tab from the page before (the General tab too), painted with its buttons
  * up and pressed, and hidden by the system's minimise command, which the page settles itself (TRUE: never iconic),
- * leaving every other command to the default (FALSE); a refresh; a hotkey given to every field. None of it leaves
- * a GDI object, a key or a handle behind. */
+ * leaving every other command to the default (FALSE); a refresh with the start-up read; a hotkey given to every
+ * field. None of it leaves a GDI object, a key or a handle behind. */
 TEST_F(PageSet, PagesWalkedRefreshedAndGivenHotkeysOverAndOverLeaveNothingBehind)
 {
     ScopedKeyRestore settings(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
     Create();
     auto walk = [] {
-        const struct { HWND *page; int tabX, help; } tabs[] = {        /* tabX: in the 400 x 300 design space */
-            { &FpsPage, 97, IDC_FPS_HELP }, { &MoviesPage, 150, IDC_MOVIES_HELP },
-            { &ScreenshotsPage, 220, IDC_SCREENSHOTS_HELP }, { &GeneralPage, 40, IDC_GENERAL_HELP },
+        const struct { HWND *page; int tabX; } tabs[] = {        /* tabX: in the 400 x 300 design space */
+            { &FpsPage, 97 }, { &MoviesPage, 150 }, { &ScreenshotsPage, 220 }, { &GeneralPage, 40 },
         };
         for (const auto &t : tabs) {
             SendMessageA(CurrentPage, WM_LBUTTONDOWN, 0, MAKELPARAM(t.tabX * PageWidth / 400, 49 * PageHeight / 300));
             ASSERT_EQ(*t.page, CurrentPage) << "tab at " << t.tabX;
-            for (BOOL pressed : { TRUE, FALSE })
-                SendDlgItemMessageA(*t.page, t.help, BM_SETSTATE, pressed, 0);
+            for (HWND child = GetWindow(*t.page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                SendMessageA(child, BM_SETSTATE, TRUE, 0), SendMessageA(child, BM_SETSTATE, FALSE, 0);
             RedrawWindow(*t.page, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             auto procedure = (DLGPROC)GetWindowLongPtrA(*t.page, DWLP_DLGPROC);
             EXPECT_EQ(FALSE, procedure(*t.page, WM_SYSCOMMAND, SC_RESTORE, 0));
             EXPECT_EQ(TRUE, procedure(*t.page, WM_SYSCOMMAND, SC_MINIMIZE, 0));
             EXPECT_FALSE(IsWindowVisible(*t.page) || IsIconic(*t.page));
         }
-        RefreshSettings();
+        RefreshSettings(), ReadOverlayCorner();
         for (const HotkeyField &field : HotkeyFields) {
-            KBDLLHOOKSTRUCT key = { VK_F5, 0x3F, 0, 0, 0 };
+            KBDLLHOOKSTRUCT key = { VK_F5, 0x3F, 0, 0, 0 };        /* F5 pressed in the field */
             SetFocus(GetDlgItem(*field.page, field.fieldId));
             EXPECT_EQ(1, FilterHotkeyEvent(WM_KEYDOWN, &key));
             SetFocus(NULL);

@@ -70,7 +70,7 @@ TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
     /* The notification tool sends the icon's double click; a tab switches in
      * place; minimise hides; the double click brings back the page used last. */
     EXPECT_EQ(2, RunNotify("sideways"));
-    EXPECT_EQ(0, RunNotify("open"));
+    EXPECT_EQ(0, RunNotify(""));        /* "open" by default */
     ASSERT_TRUE(WaitForVisible(GENERAL));
     RECT general, movies;
     GetWindowRect(page_[GENERAL], &general);
@@ -191,10 +191,9 @@ TEST_F(Pages, ExitFromThePopupMenuEndsInOrderWithoutAsking)
 /* The pages at the screen's DPI, which each process reads at its start: the skin of that DPI, up and pressed,
  * stretched from the art's own size onto each button; a move is stored with that DPI, and the stored place is not
  * taken back when the record names another DPI. */
-static const char PlacementKey[] = "SOFTWARE\\Zentu2";
+static const char PlacementKey[] = "SOFTWARE\\Zentu2", DesktopKey[] = "Control Panel\\Desktop";
 class SkinnedPages : public Pages, public testing::WithParamInterface<DWORD> {
     void SetUp() override { SetDwordValue(HKEY_CURRENT_USER, DesktopKey, "LogPixels", GetParam()), Pages::SetUp(); }
-    static constexpr const char *DesktopKey = "Control Panel\\Desktop";
     ScopedValueRestore dpi_{ HKEY_CURRENT_USER, DesktopKey, "LogPixels" };
     ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, PlacementKey };
 };
@@ -203,25 +202,22 @@ INSTANTIATE_TEST_SUITE_P(Dpi, SkinnedPages, testing::Values(96, 144));
 TEST_P(SkinnedPages, EachButtonShowsTheArtOfTheScreensDpiAndAPlaceStoredAtAnotherDpiIsNotTaken)
 {
     const DWORD dpi = GetParam();
-    const struct { int id, art[4]; } buttons[] = {        /* up, pressed; then the same at high DPI */
-        { IDC_MOVIES_HELP, { IDB_HELP_UP, IDB_HELP_DOWN, IDB_HELP_UP_HD, IDB_HELP_DOWN_HD } },
-        { IDC_MOVIES_MINIMISE, { IDB_MINIMISE_UP, IDB_MINIMISE_DOWN, IDB_MINIMISE_UP_HD, IDB_MINIMISE_DOWN_HD } },
-        { IDC_MOVIES_CLOSE, { IDB_CLOSE_UP, IDB_CLOSE_DOWN, IDB_CLOSE_UP_HD, IDB_CLOSE_DOWN_HD } },
-        { IDC_MOVIES_CLEAR, { IDB_CLEAR_UP, IDB_CLEAR_DOWN, IDB_CLEAR_UP_HD, IDB_CLEAR_DOWN_HD } },
-        { IDC_MOVIES_CHANGE_FOLDER, { IDB_CHANGE_UP, IDB_CHANGE_DOWN, IDB_CHANGE_UP_HD, IDB_CHANGE_DOWN_HD } },
-        { IDC_MOVIES_VIEW_FOLDER, { IDB_VIEW_UP, IDB_VIEW_DOWN, IDB_VIEW_UP_HD, IDB_VIEW_DOWN_HD } },
+    const struct { int id, up, upHighDpi; } buttons[] = {        /* each pressed image numbered after its up image */
+        { IDC_MOVIES_HELP, IDB_HELP_UP, IDB_HELP_UP_HD }, { IDC_MOVIES_VIEW_FOLDER, IDB_VIEW_UP, IDB_VIEW_UP_HD },
+        { IDC_MOVIES_CLOSE, IDB_CLOSE_UP, IDB_CLOSE_UP_HD }, { IDC_MOVIES_CLEAR, IDB_CLEAR_UP, IDB_CLEAR_UP_HD },
+        { IDC_MOVIES_MINIMISE, IDB_MINIMISE_UP, IDB_MINIMISE_UP_HD },
+        { IDC_MOVIES_CHANGE_FOLDER, IDB_CHANGE_UP, IDB_CHANGE_UP_HD },
     };
     HMODULE exe = LoadLibraryExA(folder_.ExePath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
     HDC screen = GetDC(NULL), art = CreateCompatibleDC(screen), expected = CreateCompatibleDC(screen);
     ShowWindow(page_[MOVIES], SW_SHOWNOACTIVATE);
     for (const auto &b : buttons)
         for (int pressed : { 1, 0 }) {
-            HWND button = GetDlgItem(page_[MOVIES], b.id);
-            SendMessageTimeoutA(button, BM_SETSTATE, pressed, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+            SendMessageTimeoutA(GetDlgItem(page_[MOVIES], b.id), BM_SETSTATE, pressed, 0, SMTO_ABORTIFHUNG, 5000, NULL);
             RECT r;
             BITMAP source;
-            GetWindowRect(button, &r);
-            const int w = r.right - r.left, h = r.bottom - r.top, id = b.art[(dpi >= 120) * 2 + pressed];
+            GetWindowRect(GetDlgItem(page_[MOVIES], b.id), &r);
+            const int w = r.right - r.left, h = r.bottom - r.top, id = (dpi >= 120 ? b.upHighDpi : b.up) + pressed;
             HGDIOBJ oldArt = SelectObject(art, LoadBitmapA(exe, MAKEINTRESOURCEA(id)));
             HGDIOBJ old = SelectObject(expected, CreateCompatibleBitmap(screen, w, h));
             GetObjectA(GetCurrentObject(art, OBJ_BITMAP), sizeof source, &source);
@@ -230,9 +226,8 @@ TEST_P(SkinnedPages, EachButtonShowsTheArtOfTheScreensDpiAndAPlaceStoredAtAnothe
                 StretchBlt(expected, 0, 0, w, h, art, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
                 BitBlt(expected, 0, 0, w, h, screen, r.left, r.top, SRCINVERT);
                 differing = 0;
-                for (int y = 0; y < h; y++)
-                    for (int x = 0; x < w; x++)
-                        differing += GetPixel(expected, x, y) != 0;
+                for (int i = 0; i < w * h; i++)
+                    differing += GetPixel(expected, i % w, i / w) != 0;
                 return differing == 0;
             }, 5000);
             EXPECT_EQ(0, differing) << "art " << id;
@@ -247,8 +242,7 @@ TEST_P(SkinnedPages, EachButtonShowsTheArtOfTheScreensDpiAndAPlaceStoredAtAnothe
     SetDwordValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI", 240 - dpi);        /* 96 and 144 swapped */
     DeleteFileA((folder_.Path() + "\\zentu64-calls.log").c_str());
     CompanionProcess again;
-    ASSERT_TRUE(again.Start(folder_.ExePath()));
-    ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
+    ASSERT_TRUE(again.Start(folder_.ExePath()) && StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
     HWND page = FindProcessWindow(again.Pid(), "ZENTU64 general", true);
     RECT shown;
     GetWindowRect(page, &shown);

@@ -249,9 +249,8 @@ TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
     }
 }
 
-/* What leaks leave behind (Wine answers 0 to GetGuiResources and GetProcessHandleCount): a kernel object, such as a
- * key, holds the lowest free handle, so the next one opened comes out higher; a GDI object holds a slot of the GDI
- * table, which then takes fewer new objects. */
+/* Leaks as Wine shows them (GetGuiResources and GetProcessHandleCount answer 0): a kernel object left open takes
+ * the lowest free handle, so the next comes out higher; a GDI object left takes a slot, so fewer new ones fit. */
 static std::pair<HANDLE, size_t> NextHandleAndGdiRoom()
 {
     HANDLE next = CreateEventA(NULL, FALSE, FALSE, NULL);
@@ -263,13 +262,11 @@ static std::pair<HANDLE, size_t> NextHandleAndGdiRoom()
     return CloseHandle(next), std::make_pair(next, objects.size());
 }
 
-/* Over and over: each page reached by its tab from the page before (the General tab too), painted with its buttons
- * up and pressed, and hidden by the system's minimise command, which the page settles itself (TRUE: never iconic),
- * leaving every other command to the default (FALSE); a refresh with the start-up read; a hotkey given to every
- * field. None of it leaves a GDI object, a key or a handle behind. */
+/* Over and over: each page reached by its tab from the one before (the General tab too), painted up and pressed, and
+ * hidden by the system's minimise command, which it settles itself (TRUE, never iconic) while it leaves other commands
+ * to the default (FALSE); a refresh and the start-up read; a hotkey for each field. Nothing is left behind. */
 TEST_F(PageSet, PagesWalkedRefreshedAndGivenHotkeysOverAndOverLeaveNothingBehind)
 {
-    ScopedKeyRestore settings(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
     Create();
     auto walk = [] {
         const struct { HWND *page; int tabX; } tabs[] = {        /* tabX: in the 400 x 300 design space */

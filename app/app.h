@@ -23,9 +23,11 @@ enum {
 /* Runs the whole life of the companion; the result is the exit code. */
 int ZentuMain(HINSTANCE instance, const char *commandLine);
 
-/* The main loop: runs while "Running" is non-zero; returns at a WM_QUIT. */
+/* The main loop: runs while "Running" is non-zero and the session lasts;
+ * returns at a WM_QUIT. */
 void RunMainLoop(void);
 
 /* The system ends the user's session: the hook library gets its last call
- * and loses its hooks now, and the loop ends. */
+ * and loses its hooks now, or right after a library call under way returns,
+ * and the loop ends for good. */
 void EndCompanionSession(void);

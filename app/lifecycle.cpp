@@ -35,6 +35,8 @@ static const DWORD LoopWakeMask = 0xFF;
 DWORD LastRefreshTime;
 
 static HANDLE SingleInstanceMutex;
+/* Set for good when the system ends the user's session. */
+static BOOL SessionEnded;
 
 static void ShowVersionBox(void)
 {
@@ -99,23 +101,21 @@ void RunMainLoop(void)
 {
     /* When the thread last waited for input: the keyboard hook's procedure
      * runs only while the thread retrieves or waits for messages. */
-    DWORD awaySince = GetTickCount();
-    while (SharedSettings.Running) {
-        BOOL quitArrived = FALSE;
+    DWORD awaySince = KeyboardHookInstalledAt;
+    while (SharedSettings.Running && !SessionEnded) {
         MSG msg;
         while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
+            if (msg.message == WM_QUIT)
                 SharedSettings.Running = 0;
-                quitArrived = TRUE;
-            }
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
         DWORD now = UpdateMsClock();
         /* A refresh would read "Running" back from the registry, where the
-         * main tool keeps it at 1; a page that posted WM_QUIT wants the
-         * companion to end, so the refresh waits for a pass without one. */
-        if (!quitArrived && RefreshIsDue(now, LastRefreshTime, RefreshInterval)) {
+         * main tool keeps it at 1; a page that posted WM_QUIT, or the end of
+         * the session, wants the companion to end, so a pass that cleared it
+         * ends the loop without one. */
+        if (SharedSettings.Running && RefreshIsDue(now, LastRefreshTime, RefreshInterval)) {
             RefreshSettings();
             SetupCall();
             LastRefreshTime = now;
@@ -144,9 +144,11 @@ static void UnlinkHookLibrary(void)
 void EndCompanionSession(void)
 {
     /* The system ends the process once the session's last top-level window
-     * has answered, without the loop ever running again. */
+     * has answered, maybe without the loop ever running again; if it does
+     * run, no refresh may bring "Running" back. */
+    SessionEnded = TRUE;
     SharedSettings.Running = 0;
-    UnlinkHookLibrary();
+    AfterLibraryCalls(UnlinkHookLibrary);
 }
 
 static int ShutDown(void)
@@ -160,23 +162,6 @@ static int ShutDown(void)
         SingleInstanceMutex = NULL;
     }
     return EXIT_NORMAL;
-}
-
-/* Libraries loaded by name on the process's behalf (by the runtimes or the
- * shell) come from the program's own folder or the system folder, never from
- * the current folder or along PATH, where anyone may plant one. */
-static void RestrictLibrarySearch(void)
-{
-    typedef BOOL(WINAPI SET_DEFAULT_DLL_DIRECTORIES_PROC)(DWORD flags);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    SET_DEFAULT_DLL_DIRECTORIES_PROC *setDefault =
-        kernel ? reinterpret_cast<SET_DEFAULT_DLL_DIRECTORIES_PROC *>(
-                     reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
-               : NULL;
-    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32))
-        return;
-    /* Older systems: at least take the current folder out of the search. */
-    SetDllDirectoryA("");
 }
 
 int ZentuMain(HINSTANCE instance, const char *commandLine)

@@ -28,6 +28,11 @@ extern const UINT32 BuildNumber;
 /* "major.minor.patch", as the general page shows it. */
 extern const char VersionText[];
 
+/* Libraries loaded by name, by the runtimes or the shell on the process's
+ * behalf, come from the program's folder or the system folder only; every
+ * program of the companion's calls it first thing (folders.cpp). */
+void RestrictLibrarySearch(void);
+
 /* Folder layout (folders.cpp). */
 void FillFolderPaths(void);
 

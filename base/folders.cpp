@@ -1,4 +1,5 @@
-/* The four folder buffers of the companion, filled once at start-up. */
+/* The four folder buffers of the companion, filled once at start-up, and the
+ * folders that libraries loaded by name may come from. */
 #include "base/base.h"
 
 #include <string.h>
@@ -59,4 +60,21 @@ void FillFolderPaths(void)
     UINT systemLength = GetSystemDirectoryA(SystemFolder, sizeof SystemFolder);
     if (systemLength == 0 || systemLength >= sizeof SystemFolder)
         SystemFolder[0] = '\0';
+}
+
+/* Libraries loaded by name on the process's behalf (by the runtimes or the
+ * shell) come from the program's own folder or the system folder, never from
+ * the current folder or along PATH, where anyone may plant one. */
+void RestrictLibrarySearch(void)
+{
+    typedef BOOL(WINAPI SET_DEFAULT_DLL_DIRECTORIES_PROC)(DWORD flags);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    SET_DEFAULT_DLL_DIRECTORIES_PROC *setDefault =
+        kernel ? reinterpret_cast<SET_DEFAULT_DLL_DIRECTORIES_PROC *>(
+                     reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+               : NULL;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    /* Older systems: at least take the current folder out of the search. */
+    SetDllDirectoryA("");
 }

@@ -17,6 +17,9 @@
 
 HHOOK KeyboardHook;
 DWORD KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
+DWORD KeyboardHookInstalledAt;
+/* A re-install failed: the hotkeys are gone until one succeeds. */
+static BOOL KeyboardHookMissing;
 
 DWORD EffectiveHookTimeout(BOOL configured, DWORD milliseconds)
 {
@@ -61,6 +64,7 @@ void ReadKeyboardHookTimeout(void)
 void InstallKeyboardHook(void)
 {
     KeyboardHook = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, ProgramInstance, 0);
+    KeyboardHookInstalledAt = GetTickCount();
 }
 
 void RemoveKeyboardHook(void)
@@ -72,9 +76,15 @@ void RemoveKeyboardHook(void)
 
 BOOL WatchKeyboardHook(DWORD awaySince, DWORD now)
 {
-    /* A hook that never went in is not retried here: start-up reported it. */
-    if (!KeyboardHook)
-        return FALSE;
+    /* A hook that never went in is not retried here: start-up reported it.
+     * One the watchdog lost is, but once per timeout: each try may wait. */
+    if (!KeyboardHook) {
+        if (!KeyboardHookMissing || now - KeyboardHookInstalledAt <= KeyboardHookTimeout)
+            return FALSE;
+        InstallKeyboardHook();
+        KeyboardHookMissing = !KeyboardHook;
+        return TRUE;
+    }
     DWORD away = now - awaySince;
     if (away <= KeyboardHookTimeout)
         return FALSE;
@@ -88,5 +98,6 @@ BOOL WatchKeyboardHook(DWORD awaySince, DWORD now)
      * old one goes first so that no key passes the procedure twice. */
     RemoveKeyboardHook();
     InstallKeyboardHook();
+    KeyboardHookMissing = !KeyboardHook;
     return TRUE;
 }

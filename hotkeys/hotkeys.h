@@ -106,6 +106,10 @@ int ShowHotkey(HWND field, HotkeyCode hotkey);
 /* The installed WH_KEYBOARD_LL hook, null when not installed. */
 extern HHOOK KeyboardHook;
 
+/* GetTickCount at the last attempt to install it: the hook is live, and
+ * the thread's time away counts, from there. */
+extern DWORD KeyboardHookInstalledAt;
+
 /* Installs and removes the companion's keyboard hook (KeyboardHook). */
 void InstallKeyboardHook(void);
 void RemoveKeyboardHook(void);
@@ -129,7 +133,8 @@ BOOL KeyboardHookMayBeLost(DWORD awayMs, DWORD timeoutMs, BOOL inputWhileAway);
 
 /* Called once a loop pass with the tick count (GetTickCount) at which the
  * thread last waited for input and the tick count now; installs the hook
- * anew when it may have been lost. TRUE when it did. */
+ * anew when it may have been lost, and again, once per timeout, while that
+ * fails. TRUE when it did. */
 BOOL WatchKeyboardHook(DWORD awaySince, DWORD now);
 
 /* The hook procedure: returns 1 to swallow the event, otherwise whatever the

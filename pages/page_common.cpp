@@ -230,8 +230,9 @@ BOOL HandleCommonPageMessage(PageIndex index, HWND page, UINT message, WPARAM wP
         return TRUE;
     case WM_ENDSESSION:
         /* Logoff or shutdown: the hook library must get its last call
-         * before the system ends the process. */
-        if (wParam && SessionEndHandler)
+         * before the system ends the process. Only the system's, sent, counts:
+         * anyone may post one. */
+        if (wParam && InSendMessage() && SessionEndHandler)
             SessionEndHandler();
         return TRUE;
     case WM_MOVE:

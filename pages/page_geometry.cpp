@@ -49,8 +49,11 @@ INT32 TitleBandHeight(INT32 pageHeight)
 
 BOOL PlacementFits(const RECT *stored, INT32 pageWidth, INT32 pageHeight, const RECT *workArea)
 {
-    if (stored->right - stored->left != pageWidth || stored->bottom - stored->top != pageHeight)
+    /* In 64 bits: a stored record is anyone's 44 bytes, and its sums must
+     * not wrap into something that fits. */
+    const LONGLONG left = stored->left, top = stored->top;
+    if (stored->right - left != pageWidth || stored->bottom - top != pageHeight)
         return FALSE;
-    return stored->left >= workArea->left && stored->right <= workArea->right && stored->top >= workArea->top &&
-           stored->top + TitleBandHeight(pageHeight) <= workArea->bottom;
+    return left >= workArea->left && stored->right <= workArea->right && top >= workArea->top &&
+           top + TitleBandHeight(pageHeight) <= workArea->bottom;
 }

@@ -37,9 +37,10 @@ void SwitchPage(HWND from, HWND to);
 void ApplyPageRegion(HWND page);
 void ExploreFolder(HWND owner, const char *path);
 
-/* ShellExecuteA on a short-lived worker thread of its own, so that the
+/* ShellExecuteExA on a short-lived worker thread of its own, so that the
  * pages' thread (which owns the keyboard hook) never waits for the shell.
- * directory may be NULL. Texts that do not fit launch nothing. */
+ * directory may be NULL. Texts that do not fit launch nothing, nor does a
+ * launch while the same one is still under way. */
 void LaunchShell(HWND owner, const char *verb, const char *file, const char *directory, int show);
 
 /* Arithmetic of the pages, free of window calls. */

@@ -42,6 +42,11 @@ void SavePagePlacement(HWND page)
  * put the pages out of reach. */
 static BOOL StoredPlacementReachable(const RECT *stored)
 {
+    /* Anything but the page's own size is no page's; checked first, in 64
+     * bits, so that the band's bottom lies inside the record and its sum
+     * cannot overflow. */
+    if (stored->right - (LONGLONG)stored->left != PageWidth || stored->bottom - (LONGLONG)stored->top != PageHeight)
+        return FALSE;
     RECT band = { stored->left, stored->top, stored->right, stored->top + TitleBandHeight(PageHeight) };
     HMONITOR monitor = MonitorFromRect(&band, MONITOR_DEFAULTTONULL);
     MONITORINFO info;

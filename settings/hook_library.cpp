@@ -18,6 +18,9 @@ ZENTU_COUNT_PROC *ZentuCount;
 static ZENTU_UNUSED_PROC *ZentuKey;
 static ZENTU_UNUSED_PROC *ZentuFunc;
 
+static int LibraryCallsRunning;
+static void (*ActionAfterLibraryCalls)(void);
+
 /* GetProcAddress hands back a generic pointer; the export's real type is
  * fixed by the library's interface header. */
 template <typename Proc> static Proc *ResolveExport(const char *name)
@@ -83,6 +86,23 @@ void FreeHookLibrary(void)
     ZentuFunc = NULL;
 }
 
+void AfterLibraryCalls(void (*action)(void))
+{
+    if (LibraryCallsRunning)
+        ActionAfterLibraryCalls = action;
+    else
+        action();
+}
+
+static void LeaveLibraryCall(void)
+{
+    void (*action)(void) = ActionAfterLibraryCalls;
+    if (--LibraryCallsRunning == 0 && action) {
+        ActionAfterLibraryCalls = NULL;
+        action();
+    }
+}
+
 void SetupCall(void)
 {
     /* Only ZentuVersion is required of the library; a library without
@@ -91,6 +111,7 @@ void SetupCall(void)
         return;
     const SharedSettingsFields &s = SharedSettings;
     const ApiOffsetsFields &api = ApiOffsets;
+    LibraryCallsRunning++;
     ZentuSetup(LibraryCbtHook,
                LibraryCallWndProcHook,
                ShutdownFlag,
@@ -150,10 +171,14 @@ void SetupCall(void)
                s.LogKey,
                s.MovieKey,
                s.CaptureKey);
+    LeaveLibraryCall();
 }
 
 void CountCall(void)
 {
-    if (ZentuCount)
-        ZentuCount(1, 0);
+    if (!ZentuCount)
+        return;
+    LibraryCallsRunning++;
+    ZentuCount(1, 0);
+    LeaveLibraryCall();
 }

@@ -50,6 +50,12 @@ void RemoveLibraryHooks(void);
 
 void FreeHookLibrary(void);
 
+/* Runs action at once when no library call is under way on the thread, else
+ * right after the outermost one returns: a call that sends a message to
+ * another thread lets sent messages in, and one of them may end the session
+ * and free the library beneath the call. */
+void AfterLibraryCalls(void (*action)(void));
+
 /* Hands the current settings, folders, hooks and probe results to the library. */
 void SetupCall(void);
 

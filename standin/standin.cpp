@@ -18,6 +18,9 @@
  * Stall on demand: when ZENTU_STANDIN_STALL names a file, a ZentuSetup call
  * that finds that file deletes it and then takes 2 s before it returns, as a
  * slow library call would; a test sees the stall begin when the file goes.
+ * ZENTU_STANDIN_SEND does the same, but the call takes in the messages that
+ * other threads send meanwhile, as a library call that sends a message to
+ * another thread's window does, and writes its line when it returns.
  *
  * Loading by name: when ZENTU_STANDIN_LOAD names a library, the first
  * ZentuSetup call loads it with LoadLibraryA by that bare name, as the real
@@ -151,14 +154,19 @@ static void LoadByNameOnDemand(void)
         LoadLibraryA(name);
 }
 
-static void StallOnDemand(void)
+static void StallOnDemand(const char *variable)
 {
     char trigger[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_STALL", trigger, sizeof trigger);
-    if (length == 0 || length >= sizeof trigger)
+    DWORD length = GetEnvironmentVariableA(variable, trigger, sizeof trigger);
+    if (length == 0 || length >= sizeof trigger || !DeleteFileA(trigger))
         return;
-    if (DeleteFileA(trigger))
-        Sleep(2000);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000;) {
+        MSG msg;
+        if (strcmp(variable, "ZENTU_STANDIN_SEND") != 0)
+            Sleep(2000);
+        else if (!PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE))
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_SENDMESSAGE);
+    }
 }
 
 EXPORT int WINAPI ZentuSetup(
@@ -181,7 +189,7 @@ EXPORT int WINAPI ZentuSetup(
     UINT32 displayDriverKind, UINT32 overlayKey, UINT32 logKey, UINT32 movieKey, UINT32 captureKey)
 {
     LoadByNameOnDemand();
-    static RecordLine line;
+    RecordLine line;       /* a call may come in while another one runs */
     RecordStart(&line, "ZentuSetup");
     AppendAddress(&line, cbtHook);
     AppendAddress(&line, callWndProcHook);
@@ -212,8 +220,9 @@ EXPORT int WINAPI ZentuSetup(
                             overlayKey, logKey, movieKey, captureKey };
     for (UINT32 value : tail)
         AppendNumber(&line, value);
+    StallOnDemand("ZENTU_STANDIN_SEND");
     WriteLine(&line);
-    StallOnDemand();
+    StallOnDemand("ZENTU_STANDIN_STALL");
     return 0;
 }
 #endif

@@ -80,6 +80,9 @@ static void PrintDriverName(const char *name)
 
 int main(void)
 {
+    /* The graphics runtimes load further libraries by name, and support
+     * staff run the tool from wherever they saved it. */
+    RestrictLibrarySearch();
     FillFolderPaths();
 
     /* The companion's order: OpenGL, Direct3D 9 (on a hidden window of the

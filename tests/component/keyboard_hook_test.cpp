@@ -50,17 +50,25 @@ TEST(KeyboardHook, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
         WPARAM message;
         DWORD vk, scan, eventFlags;
         LRESULT swallowed;
-        HotkeyCode assigned;  /* the focused field's new hotkey; 0 when none */
+        HotkeyCode assigned;  /* the focused field's new hotkey, with its text; 0 when none */
         const char *text;
+        int code = HC_ACTION;
     } cases[] = {
         /* Filtering: only system keys matching one of the hotkeys. */
         { "plain F9, a plain hotkey", NOWHERE, 0, 0, WM_KEYDOWN, 0x78, 0x43, 0, 0, 0, NULL },
         { "Alt+F10, the Capture Key", NOWHERE, 0, 0, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 1, 0, NULL },
         { "Alt+F11 up, the Log Key", NOWHERE, 0, 0, WM_SYSKEYUP, 0x7A, 0x57, LLKHF_ALTDOWN | LLKHF_UP, 1, 0, NULL },
+        { "Alt+Tab, no hotkey", NOWHERE, 0, 0, WM_SYSKEYDOWN, VK_TAB, 0x0F, LLKHF_ALTDOWN, 0, 0, NULL },
+        { "Alt+F4 up, no hotkey", NOWHERE, 0, 0, WM_SYSKEYUP, VK_F4, 0x3E, LLKHF_ALTDOWN | LLKHF_UP, 0, 0, NULL },
+        { "plain F10, the Capture Key without Alt", NOWHERE, 0, 0, WM_KEYDOWN, 0x79, 0x44, 0, 0, 0, NULL },
         /* Assigning: the next key press, over the hotkeys; all but lock keys kept. */
         { "Alt+F10, the Capture Key", 0, 1, 1, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 1, 0x00440479, "Alt - F10" },
         { "F9 up", 0, 1, 1, WM_KEYUP, 0x78, 0x43, LLKHF_UP, 1, 0, NULL },
         { "Caps Lock, F2's scan code", 0, 1, 1, WM_KEYDOWN, VK_CAPITAL, 0x3C, 0, 0, 0x003C0014, "F2" },
+        { "Num Lock, F3's scan code", 0, 1, 1, WM_KEYDOWN, VK_NUMLOCK, 0x3D, 0, 0, 0x003D0090, "F3" },
+        { "Scroll Lock, F4's scan code", 0, 1, 1, WM_KEYDOWN, VK_SCROLL, 0x3E, 0, 0, 0x003E0091, "F4" },
+        /* Hook codes other than HC_ACTION carry no event: passed on, nothing assigned, no flag cleared. */
+        { "Alt+F10, HC_NOREMOVE", 0, 1, 1, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 0, 0, NULL, HC_NOREMOVE },
         /* Modifiers alone, media keys and events without a key are no hotkeys. */
         { "Shift", 0, 1, 1, WM_KEYDOWN, VK_SHIFT, 0x2A, 0, 1, 0, NULL },
         { "Alt", 0, 1, 1, WM_SYSKEYDOWN, VK_MENU, 0x38, LLKHF_ALTDOWN, 1, 0, NULL },
@@ -83,7 +91,7 @@ TEST(KeyboardHook, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
             SelectAllsPosted(r);
         }
         KBDLLHOOKSTRUCT event = { c.vk, c.scan, c.eventFlags, 0, 0 };
-        EXPECT_EQ(c.swallowed, KeyboardHookProc(HC_ACTION, c.message, (LPARAM)&event));
+        EXPECT_EQ(c.swallowed, KeyboardHookProc(c.code, c.message, (LPARAM)&event));
         for (int r = 0; r < 4; r++) {
             SCOPED_TRACE(Roles[r].name);
             bool takes = c.assigned && r == c.focus;
@@ -104,7 +112,8 @@ TEST(KeyboardHookTimeout, IsReadAsNumberOrTextWithin1000Or300WithoutIt)
     ScopedValueRestore restore(HKEY_CURRENT_USER, Desktop, Name);
     static const struct { DWORD type, number; const char *text; DWORD timeout; } cases[] = {  /* REG_NONE: none */
         { REG_NONE, 0, NULL, 300 }, { REG_DWORD, 200, NULL, 200 }, { REG_DWORD, 5000, NULL, 1000 },
-        { REG_DWORD, 0, NULL, 300 }, { REG_SZ, 0, "450", 450 }, { REG_SZ, 0, "2500", 1000 },
+        { REG_DWORD, 0, NULL, 300 }, { REG_DWORD, 1, NULL, 1 }, { REG_DWORD, 1000, NULL, 1000 },
+        { REG_DWORD, 1001, NULL, 1000 }, { REG_SZ, 0, "450", 450 }, { REG_SZ, 0, "2500", 1000 },
         { REG_SZ, 0, "soon", 300 }, { REG_BINARY, 200, NULL, 300 },
     };
     for (const auto &c : cases) {

@@ -70,7 +70,7 @@ TEST_F(Pages, NotificationTabsMinimiseHelpMenuAndExitPrompt)
     /* The notification tool sends the icon's double click; a tab switches in
      * place; minimise hides; the double click brings back the page used last. */
     EXPECT_EQ(2, RunNotify("sideways"));
-    EXPECT_EQ(0, RunNotify("open"));
+    EXPECT_EQ(0, RunNotify(""));        /* "open" by default */
     ASSERT_TRUE(WaitForVisible(GENERAL));
     RECT general, movies;
     GetWindowRect(page_[GENERAL], &general);
@@ -186,4 +186,62 @@ TEST_F(Pages, ExitFromThePopupMenuEndsInOrderWithoutAsking)
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(0, companion_.WaitExit(10000));
     ExpectOneShutdownCallAtTheEnd(folder_.SetupCalls());
+}
+
+/* At the screen's DPI (read by each process at its start) the buttons show that DPI's art, up and pressed, stretched
+ * from its own size; a move is stored with that DPI, and a record naming another DPI is not taken back. */
+static const char PlacementKey[] = "SOFTWARE\\Zentu2", DesktopKey[] = "Control Panel\\Desktop";
+class SkinnedPages : public Pages, public testing::WithParamInterface<DWORD> {
+    void SetUp() override { SetDwordValue(HKEY_CURRENT_USER, DesktopKey, "LogPixels", GetParam()), Pages::SetUp(); }
+    ScopedValueRestore dpi_{ HKEY_CURRENT_USER, DesktopKey, "LogPixels" };
+    ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, PlacementKey };
+};
+INSTANTIATE_TEST_SUITE_P(Dpi, SkinnedPages, testing::Values(96, 144));
+
+TEST_P(SkinnedPages, EachButtonShowsTheArtOfTheScreensDpiAndAPlaceStoredAtAnotherDpiIsNotTaken)
+{
+    const DWORD dpi = GetParam();
+    const struct { int id, up, upHighDpi; } buttons[] = {        /* each pressed image numbered after its up image */
+        { IDC_MOVIES_HELP, IDB_HELP_UP, IDB_HELP_UP_HD }, { IDC_MOVIES_VIEW_FOLDER, IDB_VIEW_UP, IDB_VIEW_UP_HD },
+        { IDC_MOVIES_CLOSE, IDB_CLOSE_UP, IDB_CLOSE_UP_HD }, { IDC_MOVIES_CLEAR, IDB_CLEAR_UP, IDB_CLEAR_UP_HD },
+        { IDC_MOVIES_MINIMISE, IDB_MINIMISE_UP, IDB_MINIMISE_UP_HD },
+        { IDC_MOVIES_CHANGE_FOLDER, IDB_CHANGE_UP, IDB_CHANGE_UP_HD },
+    };
+    HMODULE exe = LoadLibraryExA(folder_.ExePath().c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HDC screen = GetDC(NULL), art = CreateCompatibleDC(screen), expected = CreateCompatibleDC(screen);
+    ShowWindow(page_[MOVIES], SW_SHOWNOACTIVATE);
+    for (const auto &b : buttons)
+        for (int pressed : { 1, 0 }) {
+            SendMessageTimeoutA(GetDlgItem(page_[MOVIES], b.id), BM_SETSTATE, pressed, 0, SMTO_ABORTIFHUNG, 5000, NULL);
+            RECT r;
+            BITMAP source;
+            GetWindowRect(GetDlgItem(page_[MOVIES], b.id), &r);
+            const int w = r.right - r.left, h = r.bottom - r.top, id = (dpi >= 120 ? b.upHighDpi : b.up) + pressed;
+            HGDIOBJ oldArt = SelectObject(art, LoadBitmapA(exe, MAKEINTRESOURCEA(id)));
+            HGDIOBJ old = SelectObject(expected, CreateCompatibleBitmap(screen, w, h));
+            GetObjectA(GetCurrentObject(art, OBJ_BITMAP), sizeof source, &source);
+            int differing = -1;        /* the screen's pixels XOR the art's, counted where they are not 0 */
+            WaitUntil([&] {
+                StretchBlt(expected, 0, 0, w, h, art, 0, 0, source.bmWidth, source.bmHeight, SRCCOPY);
+                BitBlt(expected, 0, 0, w, h, screen, r.left, r.top, SRCINVERT);
+                differing = 0;
+                for (int i = 0; i < w * h; i++)
+                    differing += GetPixel(expected, i % w, i / w) != 0;
+                return differing == 0;
+            }, 5000);
+            EXPECT_EQ(0, differing) << "art " << id;
+            DeleteObject(SelectObject(art, oldArt)), DeleteObject(SelectObject(expected, old));
+        }
+    DeleteDC(art), DeleteDC(expected), ReleaseDC(NULL, screen), FreeLibrary(exe);
+
+    SetWindowPos(page_[MOVIES], NULL, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return ReadDwordValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI") == dpi; }, 5000));
+    PostMessageA(page_[GENERAL], WM_QUIT, 0, 0);
+    ASSERT_EQ(0, companion_.WaitExit(10000));
+    SetDwordValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI", 240 - dpi);        /* 96 and 144 swapped */
+    DeleteFileA((folder_.Path() + "\\zentu64-calls.log").c_str());
+    Pages::SetUp();        /* the companion started again, in the same folder */
+    RECT shown;
+    GetWindowRect(page_[GENERAL], &shown);
+    EXPECT_FALSE(shown.left == 10 && shown.top == 20) << "the place stored at another DPI was taken";
 }

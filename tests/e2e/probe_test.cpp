@@ -85,9 +85,16 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
     }
 }
 
+/* The runtime loads a helper by its bare name: from beside the program, never from the tool's current folder. */
 TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWarning)
 {
-    SystemFake fake(""); /* an NVIDIA driver one version too old */
+    SystemFake fake("load-helper"); /* and an NVIDIA driver one version too old */
+    CompanionFolder folder("normal", TestExe);
+    const std::string work = folder.Path() + "\\work", loaded = "\\planted-library-loaded";
+    CreateDirectoryA(work.c_str(), NULL);
+    for (const std::string &in : { folder.Path(), work })
+        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(), (in + "\\zentu-helper.dll").c_str(),
+                              FALSE));
     const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL");
     const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
@@ -98,7 +105,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     CompanionProcess tool;
-    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", "", file));
+    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", work, file));
     EXPECT_EQ(0, tool.WaitExit(30000)) << "a box keeps it waiting";
     CloseHandle(file);
     std::string output = ReadWholeFile(path);
@@ -118,9 +125,9 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              "Warning=yes\n",
              SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6]);
     EXPECT_EQ(report, output);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((work + loaded).c_str())) << "taken from the current folder";
 
     SetRunning(1);
-    CompanionFolder folder("normal", TestExe);
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
     HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU warning", 20000);
@@ -131,6 +138,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     folder.WaitForCalls([](const std::vector<LibraryCall> &calls) { return FirstCallWithHooks(calls) >= 0; }, 20000);
     SetRunning(0);
     EXPECT_EQ(0, companion.WaitExit(15000));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder.Path() + loaded).c_str())) << "none beside it";
     const std::pair<int, UINT32> expected[] = {
         { 12, 0 }, { 13, 0 }, { 14, found[0] }, { 15, found[1] }, { 16, found[2] }, { 17, found[3] }, { 34, 0 },
         { 35, 0 }, { 36, found[4] }, { 37, found[5] }, { 38, found[6] }, { 39, 2307 }, { 40, 2307 }, { 41, 2307 },

@@ -64,7 +64,7 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
     }
 }
 
-/* Each refresh hands the registry's values to the hook library, 3000 ms apart. A helper the real
+/* Each refresh hands the registry's values to the hook library. A helper the real
  * hook library loads by its bare name comes from the program's folder, never from the current folder,
  * where anyone may plant one. A library call stalling 2 s with keys waiting may cost the companion
  * its keyboard hook; a hotkey field must still take a key afterwards. */
@@ -92,12 +92,9 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     GetSystemDirectoryA(system, sizeof system);
     for (const LibraryCall &call : setups) {
         ASSERT_EQ(59u, call.args.size());
-        for (int zero : { 10, 12, 13, 18, 21, 23, 24, 26, 27, 28, 33, 42, 43, 44, 45, 46, 47, 50, 51, 52 })
-            EXPECT_EQ(0u, call.Number(zero)) << "position " << zero;
-        /* constants, "Overlay Corner" read at start-up, the Sampling Rate's default, the capture size
-         * before the pages compute it, and the hotkeys F12, F11, F9, F10 */
-        const UINT32 values[][2] = { { 4, 1 }, { 22, 1 }, { 11, 2 }, { 5, 1 }, { 30, 1600 }, { 31, 1200 },
-                                     { 32, 7733248 }, { 56, 123 }, { 57, 122 }, { 58, 120 }, { 59, 121 } };
+        /* "Overlay Corner" read at start-up, the capture size before the pages compute it; the defaults and
+         * each value's place are checked in-process */
+        const UINT32 values[][2] = { { 11, 2 }, { 30, 1600 }, { 31, 1200 }, { 32, 7733248 } };
         for (const auto &v : values)
             EXPECT_EQ(v[1], call.Number(v[0])) << "position " << v[0];
         for (int position : { 6, 7, 8 })
@@ -107,30 +104,15 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
         EXPECT_EQ(setups[0].Address(25), call.Address(25));
     }
     EXPECT_NE(0u, setups[0].Address(25));
-    /* The Overlay Key becomes Alt+F9. */
-    static const struct { const char *name; int position; DWORD value; } mappings[] = {
-        { "Sampling Rate", 5, 0 }, { "Detailed Stats", 10, 6 }, { "Movie Framerate", 20, 60 },
-        { "Framerate On Screenshot", 23, 1 }, { "Movie Half Size", 24, 1 }, { "No Cursor", 26, 1 },
-        { "No Sync", 27, 1 }, { "Benchmark Stop", 28, 1 }, { "Benchmark Time", 29, 90 },
-        { "Overlay Key", 56, 0x0478 }, { "Log Key", 57, 0x0420 }, { "Movie Key", 58, 0x0077 },
-        { "Capture Key", 59, 0x0B47A },
-    };
-    for (const auto &m : mappings)
-        SetSetting(m.name, m.value);
+    /* The refresh's values reach the library (each name's field and each field's place are checked
+     * in-process); the Log Key becomes Alt+Space. */
+    SetSetting("Log Key", 0x0420);
     SetSetting("Screenshot Directory", "C:\\Shots");
     SetSetting("Movie Directory", "D:\\Movies");
-    ASSERT_TRUE(WaitUntil([&] { return (setups = folder.SetupCalls()).size() >= (size_t)firstRefresh + 3; }, 12000));
-    const LibraryCall &next = setups[firstRefresh + 1];
-    for (const auto &m : mappings)
-        EXPECT_EQ(m.value, next.Number(m.position)) << m.name << " at " << m.position;
-    EXPECT_EQ("D:\\Movies", next.Text(7));
-    EXPECT_EQ("C:\\Shots", next.Text(8));
-    /* Start-up's refresh counts as the first; the loop's come 3000 ms apart. */
-    for (int i = firstRefresh; i < firstRefresh + 2; i++) {
-        double interval = setups[i + 1].timeMs - setups[i].timeMs;
-        EXPECT_GE(interval, 2950.0) << "after call " << i;
-        EXPECT_LT(interval, 4000.0) << "after call " << i;
-    }
+    ASSERT_TRUE(WaitUntil([&] { return (setups = folder.SetupCalls()).size() >= (size_t)firstRefresh + 2; }, 8000));
+    EXPECT_EQ(0x0420u, setups[firstRefresh + 1].Number(57));
+    EXPECT_EQ("D:\\Movies", setups[firstRefresh + 1].Text(7));
+    EXPECT_EQ("C:\\Shots", setups[firstRefresh + 1].Text(8));
 
     EXPECT_TRUE(plantedLoaded(folder.Path())) << "the helper beside the program did not load";
     ASSERT_TRUE(second.Start(other.ExePath()));
@@ -161,14 +143,25 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     ASSERT_TRUE(WaitUntil([&] { return (folder.SetupCalls().back().Number(56) & 0xFFFF) == 0x77; }, 5000));
     EXPECT_EQ(0x0420u, folder.SetupCalls().back().Number(57)) << "the Log Key stays";
 
-    /* Logoff or shutdown: the system may end the process once the pages answer; the last call comes first. */
+    /* Logoff, shutdown, an installer's restart: the last call comes first. Only a sent WM_ENDSESSION (TRUE) counts
+     * (a command posted after a posted one shows it in), for good: a refresh falls due while the exit prompt is up. */
     HWND general = FindWindowA(NULL, "ZENTU64 general");
     DWORD_PTR answer = 0;
+    size_t before = folder.SetupCalls().size();
+    PostMessageA(general, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    PostMessageA(fps, WM_COMMAND, 0, 0);
     ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_FALSE(HasShutdownCall(folder.Calls())) << "a session that goes on ended the library";
-    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    ASSERT_TRUE(WaitUntil([&] { return folder.SetupCalls().size() > before; }, 5000));
+    EXPECT_FALSE(HasShutdownCall(folder.Calls())) << "a posted end or a session that goes on ended the library";
+    PostMessageA(fps, WM_CLOSE, 0, 0);
+    HWND box = WaitForProcessWindow(companion.Pid(), "Exit Zentu?", 10000);
+    ASSERT_TRUE(box);
+    PumpFor(3500);
+    ASSERT_TRUE(SendMessageTimeoutA(general, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer))
+        << "no answer";
     setups = folder.SetupCalls();
     ExpectOneShutdownCallAtTheEnd(setups);
+    ASSERT_TRUE(PressMessageBoxButton(box, "Cancel"));
     EXPECT_EQ(0, companion.WaitExit(10000));
     EXPECT_EQ(setups.size(), folder.SetupCalls().size()) << "a call after the last one";
 

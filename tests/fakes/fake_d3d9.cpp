@@ -5,7 +5,7 @@
  * its own folder create the objects while "LoadDebugRuntime" is a non-zero
  * number. Words in ZENTU_FAKE_D3D9 (D3D9D.DLL reads them with "debug-" in
  * front): create31-null create30-null mode-fails device-fails swapchain-fails,
- * no-debug-runtime debug-always.
+ * no-debug-runtime debug-always load-helper.
  * ZENTU_FAKE_LIVE counts the objects alive: in-process, it outlives the library.
  */
 #include <windows.h>
@@ -110,6 +110,8 @@ static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE
 
 extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
 {
+    if (Word("load-helper"))        /* as a runtime loads a library of its own by name */
+        LoadLibraryA("zentu-helper.dll");
 #ifndef FAKE_DEBUG_RUNTIME
     static HMODULE debugRuntime;
     DWORD setting = 0, size = sizeof setting;

@@ -44,15 +44,21 @@ TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
     const struct { RECT stored; BOOL fits; } cases[] = {
         { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE }, { { 37, -5, 437, 295 }, FALSE },
         { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE }, { { 37, 41, 437, 342 }, FALSE },
+        /* Hostile records whose 32-bit differences wrap back to the page's size. */
+        { { 37, 2147483600, 437, -2147483396 }, FALSE }, { { 2147483600, 41, -2147483296, 341 }, FALSE },
+        { { 37, -2147483648, 437, -2147483348 }, FALSE }, { { 37, 2147483000, 437, 2147483300 }, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.fits, PlacementFits(&c.stored, 400, 300, &work)) << c.stored.left << ", " << c.stored.top;
 }
 
-/* Small screens are raised to 1600 x 1200 (checked with the companion's first call). */
+/* A smaller screen has each side raised to at least 1600 x 1200. */
 TEST(PageGeometry, CaptureSizeKeepsAScreenOfAtLeast1920000PixelsAndRoundsTheBufferTo64KiB)
 {
-    UINT32 width = 800, height = 2400, buffer = 0;
-    ComputeCaptureSize(&width, &height, &buffer);
-    EXPECT_EQ((std::vector<UINT32>{ 800, 2400, 7733248 }), (std::vector<UINT32>{ width, height, buffer }));
+    const UINT32 cases[][5] = { { 800, 2400, 800, 2400, 7733248 }, { 1000, 1500, 1600, 1500, 9633792 } };
+    for (const auto &c : cases) {
+        UINT32 width = c[0], height = c[1], buffer = 0;
+        ComputeCaptureSize(&width, &height, &buffer);
+        EXPECT_EQ((std::vector<UINT32>{ c[2], c[3], c[4] }), (std::vector<UINT32>{ width, height, buffer }));
+    }
 }

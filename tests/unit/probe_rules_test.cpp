@@ -16,6 +16,7 @@ TEST(ProbeRules, PresentNeedsAll16BytesOfItsPrologueTheCursorMethodsTheFirst5)
     EXPECT_EQ(0u, DevicePresentProbeCode(present));
     EXPECT_EQ(2307u, CursorProbeCode(cursor));
     EXPECT_EQ(0u, DevicePresentProbeCode(cursor));
+    EXPECT_EQ(0u, CursorProbeCode(present));
 }
 
 TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringTheCaseOfAsciiLettersOnly)

@@ -402,6 +402,7 @@ TEST_F(PageSet, ASessionEndDuringALibraryCallIsFinishedRightAfterThatCall)
     const std::string send = folder_.Path() + "\\send-now", library = folder_.Path() + "\\zentu64.dll";
     SetEnvironmentVariableA("ZENTU_STANDIN_SEND", send.c_str());
     HookLibrary = LoadLibraryA(library.c_str());     /* the fixture holds it too: freed too early, it stays mapped */
+    SessionEndHandler = EndCompanionSession;          /* as start-up hands it to the pages */
     Create();
     CloseHandle(CreateFileA(send.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
     std::thread system([&] {

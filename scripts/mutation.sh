@@ -183,16 +183,27 @@ own_display() {
     return 1
 }
 own_display || zentu_fail "no display of this run's own"
-# Wine's prefix beside the copy, not inside its build.
-ZENTU_BUILD="$OUT" zentu_start_wine
+# Wine's prefix beside the copy, not inside its build. Wine's crash debugger
+# would wait for nobody on this display, so a mutant that crashes a program
+# would hang it until the timeout: without the debugger the program ends at
+# once with its exception, and counts as a crash.
+start_wine() {
+    ZENTU_BUILD="$OUT" zentu_start_wine
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f \
+        </dev/null >/dev/null 2>&1 || zentu_fail "could not turn Wine's crash debugger off"
+}
+start_wine
 
-# The sampled folders' tests once without a mutant, each on its own: a test
-# that fails here (twice, as a mutant's tests may) would "kill" every mutant
-# of its folder and prove nothing, so it is left out of the mutants' runs.
-FOLDERS=$(cut -f2 "$OUT/mutants.tsv" | awk '!seen[$0]++')
+# The tests of the folders this run mutates once without a mutant, each on
+# its own: a test that fails here (twice, as a mutant's tests may) would
+# "kill" every mutant of its folder and prove nothing, so it is left out of
+# the mutants' runs.
+FOLDERS=$(awk -F '\t' -v from="$FROM" -v to="${TO:-999999}" '$1 >= from && $1 <= to && !seen[$2]++ { print $2 }' \
+    "$OUT/mutants.tsv")
+[ -n "$FOLDERS" ] || zentu_fail "no mutant between $FROM and ${TO:-the end}"
 LABELS="^($(echo $FOLDERS | tr ' ' '|'))\$"
 zentu_say "baseline: the tests labelled $LABELS, without a mutant"
-ctest --test-dir "$BUILD" -L "$LABELS" -j 2 --timeout 120 --repeat until-pass:2 --output-on-failure \
+ctest --test-dir "$BUILD" -L "$LABELS" -j 2 --timeout 60 --repeat until-pass:2 --output-on-failure \
     </dev/null >"$LOGS/baseline.log" 2>&1 || true
 zentu_say "baseline: $(python3 "$MUTANTS_PY" baseline "$LOGS/baseline.log" "$OUT")"
 [ -s "$OUT/baseline-passed.txt" ] || zentu_fail "no test passes without a mutant (see $LOGS/baseline.log)"
@@ -221,13 +232,13 @@ while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
     else
         status=0
         ctest --test-dir "$BUILD" -L "^$folder\$" ${EXCLUDE[@]+"${EXCLUDE[@]}"} --stop-on-failure \
-            --repeat until-pass:2 -j 2 --timeout 120 --output-on-failure </dev/null >>"$log" 2>&1 || status=$?
+            --repeat until-pass:2 -j 2 --timeout 60 --output-on-failure </dev/null >>"$log" 2>&1 || status=$?
         verdict=$(python3 "$MUTANTS_PY" verdict "$log" "$status" "$OUT/baseline-passed.txt")
         if [ "$status" != 0 ]; then
             # A killed mutant may leave its programs behind in the prefix:
             # start the next one with a fresh server.
             zentu_stop_wine
-            ZENTU_BUILD="$OUT" zentu_start_wine
+            start_wine
         fi
     fi
     result=${verdict%%$'\t'*}

@@ -95,6 +95,14 @@ fi
 
 
 OUT="${ZENTU_MUTATION_DIR:-$ZENTU_ROOT/build/mutation}"
+mkdir -p "$OUT"
+# Absolute (a relative folder is taken from the tree's root): Wine wants its prefix so.
+OUT=$(cd "$OUT" && pwd)
+# Inside the tree only under build*, or the copy would copy itself.
+case "$OUT/" in
+    "$ZENTU_ROOT"/build*) ;;
+    "$ZENTU_ROOT"/*) zentu_fail "ZENTU_MUTATION_DIR inside the tree must be under build/" ;;
+esac
 SRC="$OUT/src"
 BUILD="$OUT/build"
 LOGS="$OUT/logs"
@@ -104,7 +112,6 @@ mkdir -p "$SRC" "$LOGS"
 # One run per folder: a second run beside it needs a ZENTU_MUTATION_DIR of its own.
 exec 9>"$OUT/lock"
 flock -n 9 || zentu_fail "another mutation run is using $OUT: give this one a ZENTU_MUTATION_DIR of its own"
-rm -f "$LOGS"/*.log
 
 zentu_install_packages
 
@@ -126,6 +133,10 @@ rm -rf "$OUT/fresh" "$OUT/fresh.list"
 
 python3 "$MUTANTS_PY" list "$SRC" "$SAMPLE" "$SEED" >"$OUT/mutants.tsv" 2>"$OUT/mutants.head"
 cat "$OUT/mutants.head" >&2
+# The folders of the mutants this run does.
+FOLDERS=$(awk -F '\t' -v from="$FROM" -v to="${TO:-999999}" '$1 >= from && $1 <= to && !seen[$2]++ { print $2 }' \
+    "$OUT/mutants.tsv")
+[ -n "$FOLDERS" ] || zentu_fail "no mutant between $FROM and ${TO:-the end}"
 
 # The outcomes of an earlier run of the same sample in this folder stay,
 # except those of the mutants this run does again.
@@ -198,9 +209,6 @@ start_wine
 # its own: a test that fails here (twice, as a mutant's tests may) would
 # "kill" every mutant of its folder and prove nothing, so it is left out of
 # the mutants' runs.
-FOLDERS=$(awk -F '\t' -v from="$FROM" -v to="${TO:-999999}" '$1 >= from && $1 <= to && !seen[$2]++ { print $2 }' \
-    "$OUT/mutants.tsv")
-[ -n "$FOLDERS" ] || zentu_fail "no mutant between $FROM and ${TO:-the end}"
 LABELS="^($(echo $FOLDERS | tr ' ' '|'))\$"
 zentu_say "baseline: the tests labelled $LABELS, without a mutant"
 ctest --test-dir "$BUILD" -L "$LABELS" -j 2 --timeout 60 --repeat until-pass:2 --output-on-failure \

@@ -267,7 +267,8 @@ ELAPSED=$(( SECONDS - START ))
     printf 'this run: %d mutants in %d s\n\n' "$RAN" "$ELAPSED"
     summarise "$OUT"
     printf '\nEvery mutant:\n'
-    awk -F '\t' '{ printf "#%s %s %s:%s %s (%ss)%s\n", $3, $10, $5, $6, $7, $11, ($12 == "" ? "" : " by " $12) }' "$OUTCOMES"
+    awk -F '\t' '{ printf "#%s %s %s:%s %s (%ss)%s\n", $3, $10, $5, $6, $7, $11, ($12 == "" ? "" : " by " $12) }' \
+        <(sort -t $'\t' -k3,3n "$OUTCOMES")
 } >"$RESULTS"
 summarise "$OUT" | sed -n '/killed by/,/a mutant$/p'
 zentu_say "every mutant and its result: $RESULTS"

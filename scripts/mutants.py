@@ -59,8 +59,10 @@ LVALUE = r"[A-Za-z_][\w.\[\]]*(?:->[\w.\[\]]+)*"
 CALL_START = r"^\s*(?:\(void\)\s*)?(?:::)?" + LVALUE + r"(?:::\w+)*\s*\("
 CALL = re.compile(CALL_START + r".*\)\s*;\s*$")
 CALL_OPENS = re.compile(CALL_START)
-# The longest call statement deleted whole, in lines.
+# The longest call statement deleted whole, and the longest statement whose
+# calls have their arguments swapped, in lines.
 CALL_LINES = 8
+SWAP_LINES = 80
 ASSIGNMENT = re.compile(r"^\s*\*?" + LVALUE + r"\s*(?:=|\+=|-=|\*=|/=|%=|\|=|&=|\^=|<<=|>>=)\s*[^=].*;\s*$")
 INCREMENT = re.compile(r"^\s*(?:(?:\+\+|--)" + LVALUE + "|" + LVALUE + r"(?:\+\+|--))\s*;\s*$")
 KEYWORDS = {"return", "if", "while", "for", "switch", "case", "else", "do", "goto", "sizeof",
@@ -211,8 +213,10 @@ def argument_kind(text):
     simple enough to swap."""
     if SIMPLE_STRING.match(text):
         return "string"
-    if SIMPLE_ADDRESS.match(text) or text in ("NULL", "nullptr"):
+    if SIMPLE_ADDRESS.match(text):
         return "pointer"
+    if text in ("NULL", "nullptr"):
+        return "null"
     if SIMPLE_NUMBER.match(text) or CONSTANT_NAME.match(text):
         return "number"
     if SIMPLE_NAME.match(text):
@@ -221,17 +225,133 @@ def argument_kind(text):
 
 
 def swappable(first, second):
-    """Whether two adjacent arguments may trade places and still plausibly
-    build: a string only with a string, an address only with an address or
-    a null pointer; names (of unknown type) with names and numbers."""
-    if first is None or second is None:
-        return False
-    if first == second:
-        return True
-    return "string" not in (first, second) and "pointer" not in (first, second)
+    """Whether two adjacent arguments of a function the product does not
+    declare (a system function) may trade places and still plausibly build:
+    only two of a kind (two strings, two addresses or null pointers, two
+    numbers or constants, two names); a constant beside a name is most often
+    an identifier or flag beside a handle."""
+    return first is not None and first == second
 
 
-def argument_swaps(code, masked):
+# The parameter types of the functions the product declares, by name (None
+# for a name declared with different lists): two arguments of a product
+# function are swapped only where both parameters have the same type, so
+# that the mutant builds.
+PARAMETERS = {}
+FUNCTION_TYPEDEF = re.compile(r"\btypedef\s+[\w\s*]+?\(\s*(?:WINAPI\s+|CALLBACK\s+|__stdcall\s+)?\*?\s*(\w+)\s*\)\s*\(")
+DECLARATION_END = re.compile(r"\s*(?:const\s*)?[;{]")
+
+
+def parameter_type(parameter):
+    parameter = re.sub(r"=.*$", "", parameter).strip()
+    parameter = re.sub(r"\[[^\]]*\]", "*", parameter)
+    words = re.match(r"^(.*?[\w*&\s])\s*([A-Za-z_]\w*)?\s*(\*?)$", parameter)
+    if not words:
+        return parameter
+    kind, name, pointer = words.groups()
+    # A lone word is a type without a parameter name.
+    if name and not re.search(r"\w", kind.replace("const", "")):
+        kind, name = kind + name, None
+    return re.sub(r"\s*([*&])\s*", r"\1", " ".join((kind + pointer).split()))
+
+
+def read_parameters(root):
+    """The parameter types of the product's functions and the declared types
+    of its names, from every file of the product."""
+    PARAMETERS.clear()
+    ALL_VARIABLES.clear()
+    for folder in FOLDERS:
+        for directory, subdirectories, files in sorted(os.walk(os.path.join(root, folder))):
+            subdirectories.sort()
+            for name in sorted(files):
+                if not name.endswith((".cpp", ".h")):
+                    continue
+                with open(os.path.join(directory, name), encoding="latin-1") as f:
+                    masked, preprocessor = mask(f.read().split("\n"))
+                text = "\n".join(line for line, pre in zip(masked, preprocessor) if not pre)
+                for m in CALLEE.finditer(text):
+                    before = BEFORE_DECLARED_NAME.search(text[:m.start()])
+                    if not before or before.group(1) in NOT_TYPES or m.group(1) in NOT_CALLEES:
+                        continue
+                    close = matching_paren(text, m.end() - 1)
+                    if close < 0 or not DECLARATION_END.match(text, close + 1):
+                        continue
+                    spans = split_arguments(text, m.end() - 1, close)
+                    listed = [text[a:b] for a, b in spans]
+                    # A parameter with parentheses (a function pointer) keeps its whole text.
+                    types = [] if listed in ([""], ["void"]) else [
+                        " ".join(p.split()) if "(" in p else parameter_type(p) for p in listed]
+                    known = PARAMETERS.setdefault(m.group(1), types)
+                    if known != types:
+                        PARAMETERS[m.group(1)] = None
+                # A function type: "typedef int (WINAPI NAME)(...)", a pointer to one or not.
+                for m in FUNCTION_TYPEDEF.finditer(text):
+                    close = matching_paren(text, m.end() - 1)
+                    if close > 0:
+                        spans = split_arguments(text, m.end() - 1, close)
+                        listed = [text[a:b] for a, b in spans]
+                        PARAMETERS[m.group(1)] = [] if listed in ([""], ["void"]) else [
+                            " ".join(p.split()) if "(" in p else parameter_type(p) for p in listed]
+                everything = ALL_VARIABLES.copy()
+                read_variables(text.split("\n"), ALL_VARIABLES)
+                for name, declared in everything.items():
+                    if name in ALL_VARIABLES and ALL_VARIABLES[name] != declared:
+                        ALL_VARIABLES[name] = None
+                    else:
+                        ALL_VARIABLES[name] = declared
+
+
+# The types of the names a file declares (parameters, locals, globals), for
+# the arguments of system functions: two names of different declared types
+# are not swapped. None for a name declared with different types.
+VARIABLE = re.compile(r"(?<![\w.>])((?:const\s+)?(?:unsigned\s+)?[A-Za-z_]\w*(?:::\w+)*)((?:\s*[*&])*)\s*"
+                      r"\b([A-Za-z_]\w*)\s*(?=[,;)=\[]|\{)")
+NOT_VARIABLE_TYPES = KEYWORDS | {"const", "unsigned", "static", "struct", "enum", "class", "typedef", "using",
+                                 "public", "private", "template", "typename", "goto", "operator"}
+VARIABLES = {}
+ALL_VARIABLES = {}
+
+
+def read_variables(masked, into=VARIABLES):
+    """The declared types of the names in a file's (masked) lines; a member
+    counts by its own name."""
+    into.clear()
+    text = "\n".join(masked)
+    for m in VARIABLE.finditer(text):
+        kind, pointer, name = m.groups()
+        if kind.split()[-1] in NOT_VARIABLE_TYPES or name in NOT_VARIABLE_TYPES:
+            continue
+        declared = kind + pointer.replace(" ", "").replace("\t", "")
+        if name in into and into[name] != declared:
+            into[name] = None
+        else:
+            into[name] = declared
+
+
+def declared_type(argument):
+    name = re.split(r"\.|->|::", re.sub(r"\[.*$", "", argument))[-1]
+    if name in PARAMETERS:
+        return "function"
+    return VARIABLES[name] if name in VARIABLES else ALL_VARIABLES.get(name)
+
+
+def same_declared_type(first, second):
+    """False when both are names declared (in the file, or anywhere in the
+    product) with different types."""
+    one, other = declared_type(first), declared_type(second)
+    return one is None or other is None or one == other
+
+
+def callee_parameters(name):
+    """The parameter types of a product function, or of a function the
+    product calls through a name of a function type it declares."""
+    if name in PARAMETERS:
+        return PARAMETERS[name]
+    declared = VARIABLES.get(name) or ALL_VARIABLES.get(name)
+    return PARAMETERS.get(declared.rstrip("*")) if declared else None
+
+
+def argument_swaps(code, masked, only_over_lines=False):
     """Each call on the line with two adjacent simple arguments swapped."""
     mutated = []
     for m in CALLEE.finditer(masked):
@@ -242,12 +362,17 @@ def argument_swaps(code, masked):
             continue
         open_at = m.end() - 1
         close_at = matching_paren(masked, open_at)
-        if close_at < 0:
+        if close_at < 0 or (only_over_lines and "\n" not in masked[open_at:close_at]):
             continue
         spans = split_arguments(masked, open_at, close_at)
-        for (a0, a1), (b0, b1) in zip(spans, spans[1:]):
+        types = callee_parameters(m.group(1))
+        declared = types is not None and len(types) == len(spans) and "..." not in types
+        for i, ((a0, a1), (b0, b1)) in enumerate(zip(spans, spans[1:])):
             first, second = code[a0:a1], code[b0:b1]
-            if first != second and swappable(argument_kind(first), argument_kind(second)):
+            kinds = argument_kind(first), argument_kind(second)
+            if first == second or None in kinds:
+                continue
+            if types[i] == types[i + 1] if declared else (swappable(*kinds) and same_declared_type(first, second)):
                 mutated.append(code[:a0] + second + code[a1:b0] + first + code[b1:])
     return mutated
 
@@ -368,6 +493,7 @@ def file_mutants(root, relative):
     masked, preprocessor = mask(lines)
     if relative.endswith(".h") and not holds_code(masked):
         return []
+    read_variables([m if not p else "" for m, p in zip(masked, preprocessor)])
     mutants = []
     for index, line in enumerate(lines):
         if preprocessor[index] or not masked[index].strip():
@@ -380,7 +506,31 @@ def file_mutants(root, relative):
             deleted = long_call_deleted(lines, masked, preprocessor, index)
             if deleted:
                 mutants.append((relative, index + 1, "call") + deleted)
+            mutants.extend((relative, index + 1, "swap") + swap
+                           for swap in long_call_swaps(lines, masked, preprocessor, index))
     return mutants
+
+
+def long_call_swaps(lines, masked, preprocessor, index):
+    """The argument swaps of the calls in a statement over several lines
+    (the hook library's long call puts one argument a line): (original,
+    mutated), from the statement's first line to its last."""
+    first = masked[index].rstrip("\r")
+    if first.count("(") <= first.count(")"):
+        return []
+    depth = 0
+    for end in range(index, min(index + SWAP_LINES, len(lines))):
+        if preprocessor[end]:
+            return []
+        text = masked[end].rstrip("\r")
+        depth += text.count("(") - text.count(")")
+        if depth <= 0:
+            break
+    else:
+        return []
+    original = "\n".join(line.rstrip("\r") for line in lines[index:end + 1])
+    hidden = "\n".join(line.rstrip("\r") for line in masked[index:end + 1])
+    return [(original, mutated) for mutated in argument_swaps(original, hidden, only_over_lines=True)]
 
 
 def long_call_deleted(lines, masked, preprocessor, index):
@@ -406,6 +556,7 @@ def long_call_deleted(lines, masked, preprocessor, index):
 
 
 def all_mutants(root):
+    read_parameters(root)
     by_folder = {}
     for folder in FOLDERS:
         mutants = []
@@ -488,8 +639,15 @@ def command_show(listing, number=None):
 
 
 def readable(original, mutated):
-    return "\n".join(["    - " + line for line in unescape(original).split("\n")] +
-                     ["    + " + line for line in unescape(mutated).split("\n")])
+    """Both texts, prefixed "-" and "+"; of a long statement with its lines
+    kept (swapped arguments), only the lines that changed, numbered from its
+    first."""
+    before, after = unescape(original).split("\n"), unescape(mutated).split("\n")
+    if len(before) > 2 and len(before) == len(after) and any(a.strip() for a in after[1:]):
+        changed = [i for i in range(len(before)) if before[i] != after[i]]
+        return "\n".join(["    - +%d %s" % (i, before[i]) for i in changed] +
+                         ["    + +%d %s" % (i, after[i]) for i in changed])
+    return "\n".join(["    - " + line for line in before] + ["    + " + line for line in after])
 
 
 def command_apply(root, relative, line, original, mutated):

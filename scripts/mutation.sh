@@ -117,7 +117,9 @@ zentu_install_packages
 
 # The copy: the working tree as it is, uncommitted changes included, without
 # build folders and git's own. Files that vanished from the tree go from the
-# copy too; unchanged files keep their times, so the build stays incremental.
+# copy too; unchanged files keep their times, so the build stays incremental,
+# and a changed file gets the time of the copy, so that it is rebuilt even
+# when its time in the tree is older than the copy's last build.
 zentu_say "copying the tree into $SRC"
 rm -rf "$OUT/fresh"
 mkdir -p "$OUT/fresh"
@@ -127,7 +129,7 @@ tar -C "$ZENTU_ROOT" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$OU
 ( cd "$OUT/fresh" && find . -type f -print0 ) | while IFS= read -r -d '' file; do
     cmp -s "$OUT/fresh/$file" "$SRC/$file" 2>/dev/null && continue
     mkdir -p "$SRC/$(dirname "$file")"
-    cp -p "$OUT/fresh/$file" "$SRC/$file"
+    cp "$OUT/fresh/$file" "$SRC/$file"
 done
 rm -rf "$OUT/fresh" "$OUT/fresh.list"
 

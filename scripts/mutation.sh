@@ -29,6 +29,10 @@
 # assertion is counted apart from a kill by a timeout or a crash (a test that
 # timed out, died of a signal or exception, or ended non-zero without a
 # failed assertion).
+# Bash reads a script as it goes: the braces make it read the whole before
+# running any, so a change of this file during a run (a merge, an edit)
+# cannot reach the run.
+{
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -274,3 +278,5 @@ ELAPSED=$(( SECONDS - START ))
 } >"$RESULTS"
 summarise "$OUT" | sed -n '/killed by/,/a mutant$/p'
 zentu_say "every mutant and its result: $RESULTS"
+exit
+}

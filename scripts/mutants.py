@@ -674,18 +674,24 @@ RESULTS = ["killed-assertion", "killed-crash", "survived", "stillborn", "unclear
 
 
 def command_summarise(paths):
-    """One table for the outcomes of several runs (two halves of a sample
-    side by side, say): per folder the kills by a failed assertion and by a
-    timeout or crash apart, the survivors, the stillborn and the score, then
-    every survivor. A mutant run twice counts once, its last outcome."""
+    """The outcomes of several runs (two halves of a sample side by side,
+    say) summed up, a table for each sample and seed: per folder the kills
+    by a failed assertion and by a timeout or crash apart, the survivors,
+    the stillborn and the score, then every survivor. A mutant run twice
+    counts once, with its last outcome."""
     outcomes = {}
     for path in paths:
         with open(path, encoding="latin-1") as f:
             for row in f:
                 fields = dict(zip(OUTCOME_FIELDS, row.rstrip("\n").split("\t")))
                 outcomes[(fields["sample"], fields["seed"], int(fields["number"]))] = fields
-    samples = sorted({(k[0], k[1]) for k in outcomes})
-    print("Runs: %s; samples: %s" % (" ".join(paths), ", ".join("%s mutants, seed %s" % s for s in samples)))
+    print("Runs: %s" % " ".join(paths))
+    for sample, seed in sorted({(k[0], k[1]) for k in outcomes}, key=lambda s: (int(s[0]), s[1])):
+        summarise_sample(sample, seed, {k: o for k, o in outcomes.items() if k[:2] == (sample, seed)})
+
+
+def summarise_sample(sample, seed, outcomes):
+    print("\nSample of %s mutants, seed %s:" % (sample, seed))
     folders = [f for f in FOLDERS if any(o["folder"] == f for o in outcomes.values())]
     counts = {f: {r: 0 for r in RESULTS} for f in folders + ["total"]}
     seconds = 0
@@ -706,16 +712,18 @@ def command_summarise(paths):
                                               c["stillborn"], score, "  %7d" % c["unclear"] if unclear else ""))
     print("\nscore: killed (both kinds) / (killed + survived); stillborn mutants do not build")
     ran = len(outcomes)
-    print("\n%d mutants in %d s of mutant runs, %d s a mutant" % (ran, seconds, seconds // ran if ran else 0))
+    missing = [n for n in range(1, int(sample) + 1) if (sample, seed, n) not in outcomes]
+    print("\n%d mutants in %d s of mutant runs, %d s a mutant%s" % (
+        ran, seconds, seconds // ran if ran else 0, "; not run: %d" % len(missing) if missing else ""))
     for result, title in (("survived", "Survivors"), ("unclear", "Unclear (only tests failing without a mutant failed)"),
                           ("killed-crash", "Killed by a timeout or crash")):
         chosen = sorted((k, o) for k, o in outcomes.items() if o["result"] == result)
         if not chosen:
             continue
         print("\n%s (%d):" % (title, len(chosen)))
-        for (sample, seed, number), o in chosen:
-            print("seed %s #%d %s %s:%s %s%s" % (seed, number, o["folder"], o["file"], o["line"], o["rule"],
-                                                 " (%s)" % o["detail"] if o["detail"] and result != "survived" else ""))
+        for (_, _, number), o in chosen:
+            print("#%d %s %s:%s %s%s" % (number, o["folder"], o["file"], o["line"], o["rule"],
+                                         " (%s)" % o["detail"] if o["detail"] and result != "survived" else ""))
             print(readable(o["original"], o["mutated"]))
 
 

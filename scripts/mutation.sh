@@ -144,11 +144,11 @@ FOLDERS=$(awk -F '\t' -v from="$FROM" -v to="${TO:-999999}" '$1 >= from && $1 <=
     "$OUT/mutants.tsv")
 [ -n "$FOLDERS" ] || zentu_fail "no mutant between $FROM and ${TO:-the end}"
 
-# The outcomes of an earlier run of the same sample in this folder stay,
-# except those of the mutants this run does again.
+# The outcomes of earlier runs in this folder stay (of other samples too:
+# they are summed up apart), except those of the mutants this run does again.
 if [ -f "$OUTCOMES" ]; then
     awk -F '\t' -v sample="$SAMPLE" -v seed="$SEED" -v from="$FROM" -v to="${TO:-999999}" \
-        '$1 == sample && $2 == seed && ($3 < from || $3 > to)' "$OUTCOMES" >"$OUTCOMES.kept"
+        '!($1 == sample && $2 == seed && $3 >= from && $3 <= to)' "$OUTCOMES" >"$OUTCOMES.kept"
     mv "$OUTCOMES.kept" "$OUTCOMES"
 fi
 touch "$OUTCOMES"
@@ -273,10 +273,10 @@ ELAPSED=$(( SECONDS - START ))
     printf 'this run: %d mutants in %d s\n\n' "$RAN" "$ELAPSED"
     summarise "$OUT"
     printf '\nEvery mutant:\n'
-    awk -F '\t' '{ printf "#%s %s %s:%s %s (%ss)%s\n", $3, $10, $5, $6, $7, $11, ($12 == "" ? "" : " by " $12) }' \
-        <(sort -t $'\t' -k3,3n "$OUTCOMES")
+    awk -F '\t' '{ printf "sample %s seed %s #%s %s %s:%s %s (%ss)%s\n", $1, $2, $3, $10, $5, $6, $7, $11,
+                     ($12 == "" ? "" : " by " $12) }' <(sort -t $'\t' -k1,1n -k2,2 -k3,3n "$OUTCOMES")
 } >"$RESULTS"
-summarise "$OUT" | sed -n '/killed by/,/a mutant$/p'
+summarise "$OUT" | sed -n '/^Sample of/,/s of mutant runs/p'
 zentu_say "every mutant and its result: $RESULTS"
 exit
 }

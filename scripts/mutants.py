@@ -8,7 +8,7 @@ return values, booleans, break and continue).
     mutants.py list  ROOT SAMPLE SEED   # the sampled mutants, one per line (tab-separated)
     mutants.py show  LIST [NUMBER]      # the listed mutants (or one), readable
     mutants.py apply ROOT FILE LINE ORIGINAL MUTATED
-    mutants.py summarise OUTCOMES...    # one table of the outcomes of several runs
+    mutants.py summarise OUTCOMES...    # the outcomes of several runs, a table per sample and seed
     mutants.py baseline LOG DIR         # the tests a run without a mutant passed (from ctest's log)
     mutants.py verdict LOG STATUS PASSED  # a mutant's result from its ctest log and exit status
 

@@ -5,6 +5,7 @@
 # test looks at closely enough.
 #
 #   scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K] [--to L]
+#   scripts/mutation.sh --summarise DIR...
 #
 #   --sample N   how many mutants (default 60), spread over the product's folders
 #   --seed S     the sample's seed (default 2026): same source and seed, same mutants
@@ -13,10 +14,25 @@
 #   --from K     start at the sample's K-th mutant: a run cut short goes on
 #                where it stopped, or two runs share one sample
 #   --to L       stop after the sample's L-th mutant
+#   --summarise  one table for the runs in the folders named (two halves run
+#                side by side, each in its own ZENTU_MUTATION_DIR), and stop
 #
 # Everything happens in build/mutation (or $ZENTU_MUTATION_DIR): a copy of the
-# working tree in src/, its build in build/, its own Wine prefix, the results
-# in results.txt. The working tree itself is never touched.
+# working tree in src/, its build in build/, its own Wine prefix and display,
+# the results in results.txt, every mutant's outcome in outcomes.tsv. The
+# working tree itself is never touched. Two runs side by side need two
+# folders: each locks its own.
+#
+# A mutant is killed only by a test that passed without a mutant: the tests
+# of the sampled folders run once first, and a test failing there (twice) is
+# left out of every mutant's run and named in the results. A kill by a failed
+# assertion is counted apart from a kill by a timeout or a crash (a test that
+# timed out, died of a signal or exception, or ended non-zero without a
+# failed assertion).
+# Bash reads a script as it goes: the braces make it read the whole before
+# running any, so a change of this file during a run (a merge, an edit)
+# cannot reach the run.
+{
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
@@ -27,19 +43,49 @@ LIST=0
 JOBS=$(nproc)
 FROM=1
 TO=
+SUMMARISE=()
+usage() {
+    echo "usage: scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K] [--to L]" >&2
+    echo "       scripts/mutation.sh --summarise DIR..." >&2
+    exit 2
+}
 while [ $# -gt 0 ]; do
     case "$1" in
+        --summarise) shift; [ $# -gt 0 ] || usage; SUMMARISE=("$@"); break ;;
         --sample) SAMPLE=$2; shift 2 ;;
         --seed) SEED=$2; shift 2 ;;
         --list) LIST=1; shift ;;
         --jobs) JOBS=$2; shift 2 ;;
         --from) FROM=$2; shift 2 ;;
         --to) TO=$2; shift 2 ;;
-        *) echo "usage: scripts/mutation.sh [--sample N] [--seed S] [--list] [--jobs J] [--from K] [--to L]" >&2; exit 2 ;;
+        *) usage ;;
     esac
 done
 
 MUTANTS_PY="$ZENTU_ROOT/scripts/mutants.py"
+
+# summarise DIR...: the tests each run left out, then one table of all their
+# mutants.
+summarise() {
+    local dir outcomes=()
+    for dir in "$@"; do
+        [ -f "$dir/outcomes.tsv" ] || { zentu_say "no outcomes in $dir"; return 1; }
+        outcomes+=("$dir/outcomes.tsv")
+        if [ -s "$dir/baseline-excluded.txt" ]; then
+            printf 'Left out in %s (failing without a mutant):\n' "$dir"
+            sed 's/^/    /' "$dir/baseline-excluded.txt"
+        fi
+        if [ -s "$dir/baseline-reran.txt" ]; then
+            printf 'Passed without a mutant only when run again, in %s (kept):\n' "$dir"
+            sed 's/^/    /' "$dir/baseline-reran.txt"
+        fi
+    done
+    python3 "$MUTANTS_PY" summarise "${outcomes[@]}"
+}
+if [ ${#SUMMARISE[@]} -gt 0 ]; then
+    summarise "${SUMMARISE[@]}"
+    exit 0
+fi
 if [ "$LIST" = 1 ]; then
     # Cheap and deterministic: straight from the working tree.
     listing=$(mktemp)
@@ -51,19 +97,33 @@ if [ "$LIST" = 1 ]; then
     exit 0
 fi
 
+
 OUT="${ZENTU_MUTATION_DIR:-$ZENTU_ROOT/build/mutation}"
+mkdir -p "$OUT"
+# Absolute (a relative folder is taken from the tree's root): Wine wants its prefix so.
+OUT=$(cd "$OUT" && pwd)
+# Inside the tree only under build*, or the copy would copy itself.
+case "$OUT/" in
+    "$ZENTU_ROOT"/build*) ;;
+    "$ZENTU_ROOT"/*) zentu_fail "ZENTU_MUTATION_DIR inside the tree must be under build/" ;;
+esac
 SRC="$OUT/src"
 BUILD="$OUT/build"
 LOGS="$OUT/logs"
 RESULTS="$OUT/results.txt"
+OUTCOMES="$OUT/outcomes.tsv"
 mkdir -p "$SRC" "$LOGS"
-rm -f "$LOGS"/*.log
+# One run per folder: a second run beside it needs a ZENTU_MUTATION_DIR of its own.
+exec 9>"$OUT/lock"
+flock -n 9 || zentu_fail "another mutation run is using $OUT: give this one a ZENTU_MUTATION_DIR of its own"
 
 zentu_install_packages
 
 # The copy: the working tree as it is, uncommitted changes included, without
 # build folders and git's own. Files that vanished from the tree go from the
-# copy too; unchanged files keep their times, so the build stays incremental.
+# copy too; unchanged files keep their times, so the build stays incremental,
+# and a changed file gets the time of the copy, so that it is rebuilt even
+# when its time in the tree is older than the copy's last build.
 zentu_say "copying the tree into $SRC"
 rm -rf "$OUT/fresh"
 mkdir -p "$OUT/fresh"
@@ -73,12 +133,25 @@ tar -C "$ZENTU_ROOT" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$OU
 ( cd "$OUT/fresh" && find . -type f -print0 ) | while IFS= read -r -d '' file; do
     cmp -s "$OUT/fresh/$file" "$SRC/$file" 2>/dev/null && continue
     mkdir -p "$SRC/$(dirname "$file")"
-    cp -p "$OUT/fresh/$file" "$SRC/$file"
+    cp "$OUT/fresh/$file" "$SRC/$file"
 done
 rm -rf "$OUT/fresh" "$OUT/fresh.list"
 
 python3 "$MUTANTS_PY" list "$SRC" "$SAMPLE" "$SEED" >"$OUT/mutants.tsv" 2>"$OUT/mutants.head"
 cat "$OUT/mutants.head" >&2
+# The folders of the mutants this run does.
+FOLDERS=$(awk -F '\t' -v from="$FROM" -v to="${TO:-999999}" '$1 >= from && $1 <= to && !seen[$2]++ { print $2 }' \
+    "$OUT/mutants.tsv")
+[ -n "$FOLDERS" ] || zentu_fail "no mutant between $FROM and ${TO:-the end}"
+
+# The outcomes of earlier runs in this folder stay (of other samples too:
+# they are summed up apart), except those of the mutants this run does again.
+if [ -f "$OUTCOMES" ]; then
+    awk -F '\t' -v sample="$SAMPLE" -v seed="$SEED" -v from="$FROM" -v to="${TO:-999999}" \
+        '!($1 == sample && $2 == seed && $3 >= from && $3 <= to)' "$OUTCOMES" >"$OUTCOMES.kept"
+    mv "$OUTCOMES.kept" "$OUTCOMES"
+fi
+touch "$OUTCOMES"
 
 # The state a Ctrl-C may interrupt: the file under mutation is put back
 # before Wine and the display go.
@@ -109,29 +182,52 @@ build() {
     cmake --build "$BUILD" -j "$JOBS" -- --no-print-directory >"$1" 2>&1
 }
 
-zentu_start_xvfb
-# Wine's prefix beside the copy, not inside its build.
-ZENTU_BUILD="$OUT" zentu_start_wine
+# A display of this run's own. Two runs starting together can both find the
+# same number free; the display is this run's only when its lock file names
+# this run's server.
+own_display() {
+    local attempt owner
+    for attempt in 1 2 3 4 5; do
+        zentu_start_xvfb || return 1
+        owner=$(tr -d ' \n' <"/tmp/.X${DISPLAY#:}-lock" 2>/dev/null || true)
+        if [ "$owner" = "$ZENTU_XVFB_PID" ] && kill -0 "$ZENTU_XVFB_PID" 2>/dev/null; then
+            zentu_say "display $DISPLAY"
+            return 0
+        fi
+        zentu_stop_xvfb
+        sleep "$attempt"
+    done
+    return 1
+}
+own_display || zentu_fail "no display of this run's own"
+# Wine's prefix beside the copy, not inside its build. Wine's crash debugger
+# would wait for nobody on this display, so a mutant that crashes a program
+# would hang it until the timeout: without the debugger the program ends at
+# once with its exception, and counts as a crash.
+start_wine() {
+    ZENTU_BUILD="$OUT" zentu_start_wine
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f \
+        </dev/null >/dev/null 2>&1 || zentu_fail "could not turn Wine's crash debugger off"
+}
+start_wine
 
-# The sampled folders' tests once without a mutant: a test failing already
-# would "kill" every mutant of its folder and prove nothing.
-FOLDERS=$(cut -f2 "$OUT/mutants.tsv" | awk '!seen[$0]++')
+# The tests of the folders this run mutates once without a mutant, each on
+# its own: a test that fails here (twice, as a mutant's tests may) would
+# "kill" every mutant of its folder and prove nothing, so it is left out of
+# the mutants' runs.
 LABELS="^($(echo $FOLDERS | tr ' ' '|'))\$"
 zentu_say "baseline: the tests labelled $LABELS, without a mutant"
-if ! ctest --test-dir "$BUILD" -L "$LABELS" -j 2 --timeout 120 </dev/null >"$LOGS/baseline.log" 2>&1; then
-    zentu_say "tests fail without a mutant (see $LOGS/baseline.log)"
-    exit 1
+ctest --test-dir "$BUILD" -L "$LABELS" -j 2 --timeout 60 --repeat until-pass:2 --output-on-failure \
+    </dev/null >"$LOGS/baseline.log" 2>&1 || true
+zentu_say "baseline: $(python3 "$MUTANTS_PY" baseline "$LOGS/baseline.log" "$OUT")"
+[ -s "$OUT/baseline-passed.txt" ] || zentu_fail "no test passes without a mutant (see $LOGS/baseline.log)"
+EXCLUDE=()
+if [ -s "$OUT/baseline-excluded.txt" ]; then
+    zentu_say "left out, failing without a mutant: $(cut -d' ' -f1 "$OUT/baseline-excluded.txt" | tr '\n' ' ')"
+    EXCLUDE=(-E "^($(cut -d' ' -f1 "$OUT/baseline-excluded.txt" | sed 's/[][\.*^$+?(){}|]/\\&/g' | paste -sd'|'))\$")
 fi
 
-{
-    printf 'Mutation testing: sample %s, seed %s, %s\n' "$SAMPLE" "$SEED" "$(date -u '+%Y-%m-%d %H:%M UTC')"
-    cat "$OUT/mutants.head"
-    printf '\n'
-} >"$RESULTS"
-
 TOTAL=$(wc -l <"$OUT/mutants.tsv")
-declare -A KILLED SURVIVED STILLBORN
-SURVIVORS=()
 RAN=0
 START=$SECONDS
 while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
@@ -143,55 +239,44 @@ while IFS=$'\t' read -r -u 3 number folder file line rule original mutated; do
     MUTATED_FILE=$file
     python3 "$MUTANTS_PY" apply "$SRC" "$file" "$line" "$original" "$mutated"
     log="$LOGS/mutant-$number.log"
-    detail=
     # A failing test runs once more, as in ./test: only a fault that fails
     # twice kills the mutant, not a Wine process that ended at once.
     if ! build "$log"; then
-        result=stillborn
-        STILLBORN[$folder]=$(( ${STILLBORN[$folder]:-0} + 1 ))
-    elif ctest --test-dir "$BUILD" -L "^$folder\$" --stop-on-failure --repeat until-pass:2 -j 2 --timeout 120 \
-        </dev/null >>"$log" 2>&1; then
-        result=survived
-        SURVIVED[$folder]=$(( ${SURVIVED[$folder]:-0} + 1 ))
+        verdict=$'stillborn\t'
     else
-        result=killed
-        KILLED[$folder]=$(( ${KILLED[$folder]:-0} + 1 ))
-        detail=$(grep -m1 -E '\*\*\*(Failed|Timeout|Exception)|Not Run' "$log" | sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: //; s/ +/ /g' || true)
-        # A killed mutant may leave its programs behind in the prefix: start
-        # the next one with a fresh server.
-        zentu_stop_wine
-        ZENTU_BUILD="$OUT" zentu_start_wine
+        status=0
+        ctest --test-dir "$BUILD" -L "^$folder\$" ${EXCLUDE[@]+"${EXCLUDE[@]}"} --stop-on-failure \
+            --repeat until-pass:2 -j 2 --timeout 60 --output-on-failure </dev/null >>"$log" 2>&1 || status=$?
+        verdict=$(python3 "$MUTANTS_PY" verdict "$log" "$status" "$OUT/baseline-passed.txt")
+        if [ "$status" != 0 ]; then
+            # A killed mutant may leave its programs behind in the prefix:
+            # start the next one with a fresh server.
+            zentu_stop_wine
+            start_wine
+        fi
     fi
+    result=${verdict%%$'\t'*}
+    detail=${verdict#*$'\t'}
     # Put the file back; the next build recompiles it (lazily, with the next mutant).
     restore
     took=$(( SECONDS - began ))
     zentu_say "$number/$TOTAL $result ${took}s $file:$line $rule${detail:+ ($detail)}"
-    entry=$(printf '%s %s:%s %s (%ss)%s\n%s' "$result" "$file" "$line" "$rule" "$took" \
-        "${detail:+ by $detail}" "$(python3 "$MUTANTS_PY" show "$OUT/mutants.tsv" "$number")")
-    printf '#%s %s\n' "$number" "$entry" >>"$RESULTS"
-    [ "$result" = survived ] && SURVIVORS+=("#$number $entry")
+    printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$SAMPLE" "$SEED" "$number" "$folder" "$file" "$line" \
+        "$rule" "$original" "$mutated" "$result" "$took" "${detail//$'\t'/ }" >>"$OUTCOMES"
 done 3<"$OUT/mutants.tsv"
 ELAPSED=$(( SECONDS - START ))
 
-table() {
-    local folder k s b tk=0 ts=0 tb=0
-    printf '%-10s %7s %9s %10s %7s\n' folder killed survived stillborn score
-    for folder in $FOLDERS; do
-        k=${KILLED[$folder]:-0}; s=${SURVIVED[$folder]:-0}; b=${STILLBORN[$folder]:-0}
-        tk=$((tk + k)); ts=$((ts + s)); tb=$((tb + b))
-        printf '%-10s %7d %9d %10d %7s\n' "$folder" "$k" "$s" "$b" "$(score "$k" "$s")"
-    done
-    printf '%-10s %7d %9d %10d %7s\n' total "$tk" "$ts" "$tb" "$(score "$tk" "$ts")"
-    printf '\n%d of the %d mutants in %ds, %ds a mutant\n' "$RAN" "$TOTAL" "$ELAPSED" "$(( RAN ? ELAPSED / RAN : 0 ))"
-}
-# The score counts the mutants that built: killed / (killed + survived).
-score() { [ $(( $1 + $2 )) -gt 0 ] && awk -v k="$1" -v s="$2" 'BEGIN { printf "%.0f%%", 100 * k / (k + s) }' || echo -; }
-
 {
-    printf '\n'
-    table
-    printf '\nSurvivors (%d):\n' "${#SURVIVORS[@]}"
-    for survivor in "${SURVIVORS[@]}"; do printf '%s\n' "$survivor"; done
-} >>"$RESULTS"
-table
+    printf 'Mutation testing: sample %s, seed %s, mutants %s to %s, %s\n' "$SAMPLE" "$SEED" "$FROM" "${TO:-$TOTAL}" \
+        "$(date -u '+%Y-%m-%d %H:%M UTC')"
+    cat "$OUT/mutants.head"
+    printf 'this run: %d mutants in %d s\n\n' "$RAN" "$ELAPSED"
+    summarise "$OUT"
+    printf '\nEvery mutant:\n'
+    awk -F '\t' '{ printf "sample %s seed %s #%s %s %s:%s %s (%ss)%s\n", $1, $2, $3, $10, $5, $6, $7, $11,
+                     ($12 == "" ? "" : " by " $12) }' <(sort -t $'\t' -k1,1n -k2,2 -k3,3n "$OUTCOMES")
+} >"$RESULTS"
+summarise "$OUT" | sed -n '/^Sample of/,/s of mutant runs/p'
 zentu_say "every mutant and its result: $RESULTS"
+exit
+}

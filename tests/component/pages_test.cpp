@@ -68,8 +68,7 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     SharedSettingsFields &s = SharedSettings;
     s.OverlayCorner = 2, s.DetailedStats = 5, s.SamplingRate = 0, s.BenchmarkTime = 75, s.AlwaysOnTop = 0;
     s.SoundInput = 1, s.RecordSound = 1, s.MovieHalfSize = 1, s.FramerateOnScreenshot = 1, s.ScreenshotFormat = 5;
-    s.MovieFramerate = 45, s.MovieFramerateUser = 25050;
-    strcpy(s.MovieDirectory, "C:\\Films");
+    s.MovieFramerate = 45, s.MovieFramerateUser = 25050, strcpy(s.MovieDirectory, "C:\\Films");
     Create();
     const struct { HWND page; int id; bool checked; } shown[] = {
         { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true }, { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },

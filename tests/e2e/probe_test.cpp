@@ -22,8 +22,7 @@ static UINT32 Export(const std::string &file, const char *name)
     CopyFileA(file.c_str(), copy.c_str(), FALSE);
     HMODULE module = LoadLibraryA(copy.c_str());
     UINT32 offset = ExportOffset(module, name);
-    FreeLibrary(module);
-    DeleteFileA(copy.c_str());
+    FreeLibrary(module), DeleteFileA(copy.c_str());
     return offset;
 }
 

@@ -131,7 +131,8 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     ShowWindow(fps, SW_SHOW);
     PostMessageA(field, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     PostMessageA(field, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    GUITHREADINFO gui = { sizeof gui };
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
     ASSERT_TRUE(WaitUntil([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(field, NULL), &gui) &&
                                        gui.hwndFocus == field; }, 5000));
     PressKey(VK_F8);

@@ -69,10 +69,10 @@ TEST_F(SettingsRefresh, DirectoriesTakeAtMost254CharactersAndNeverTheirLastByte)
 {
     const std::string longest = "C:\\" + std::string(251, 'd'), raw(255, 'r');
     /* One character more is refused whole; 255 bytes without a terminator fit (the buffer's last byte ends them);
-     * a shorter path without its zero leaves nothing of the old one behind. */
+     * a shorter path without its zero leaves nothing of the old one behind (binary too: Wine ends a text itself). */
     const struct { DWORD type; std::string data, field; } steps[] = {
         { REG_SZ, longest + '\0', longest }, { REG_SZ, longest + "e" + '\0', longest }, { REG_BINARY, raw, raw },
-        { REG_SZ, "D:\\Vid", "D:\\Vid" },
+        { REG_SZ, "D:\\Vid", "D:\\Vid" }, { REG_BINARY, raw, raw }, { REG_BINARY, "D:\\Vid", "D:\\Vid" },
     };
     for (const auto &step : steps) {
         SetSetting("Screenshot Directory", step.type, step.data.data(), (DWORD)step.data.size()), RefreshSettings();

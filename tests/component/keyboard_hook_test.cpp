@@ -4,7 +4,6 @@
 #include "pages/pages.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
-#include "support/registry.h"
 #include "support/companion.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +20,7 @@ static const struct Role { const char *name; UINT32 *flag; HotkeyCode *hotkey, s
 };
 static const char Marker[] = "(untouched)";
 
-static HWND Field(int r)
-{
-    return GetDlgItem(*Roles[r].page, Roles[r].id);
-}
+static HWND Field(int r) { return GetDlgItem(*Roles[r].page, Roles[r].id); }
 
 /* Removes the EM_SETSELs posted to a field; counts 1 for each selecting all. */
 static int SelectAllsPosted(int r)
@@ -44,16 +40,9 @@ TEST(KeyboardHook, DecidesByTheHotkeysOrLetsTheFocusedAssigningFieldTakeTheKey)
     for (HWND page : { FpsPage, MoviesPage, ScreenshotsPage })
         HandHotkeyFields(page);
     enum { NOWHERE = -1, ALL = 0xF };
-    static const struct {
-        const char *what;
-        int focus, flags, flagsAfter;  /* flags of fields, by role bit */
-        WPARAM message;
-        DWORD vk, scan, eventFlags;
-        LRESULT swallowed;
-        HotkeyCode assigned;  /* the focused field's new hotkey, with its text; 0 when none */
-        const char *text;
-        int code = HC_ACTION;
-    } cases[] = {
+    /* flags: of the fields, by role bit; assigned: the focused field's new hotkey, with its text; 0 when none */
+    static const struct { const char *what; int focus, flags, flagsAfter; WPARAM message; DWORD vk, scan, eventFlags;
+                          LRESULT swallowed; HotkeyCode assigned; const char *text; int code = HC_ACTION; } cases[] = {
         /* Filtering: only system keys matching one of the hotkeys. */
         { "plain F9, a plain hotkey", NOWHERE, 0, 0, WM_KEYDOWN, 0x78, 0x43, 0, 0, 0, NULL },
         { "Alt+F10, the Capture Key", NOWHERE, 0, 0, WM_SYSKEYDOWN, 0x79, 0x44, LLKHF_ALTDOWN, 1, 0, NULL },
@@ -122,8 +111,7 @@ TEST(KeyboardHookTimeout, IsReadAsNumberOrTextWithin1000Or300WithoutIt)
         if (c.type != REG_NONE)
             SetRawValue(HKEY_CURRENT_USER, Desktop, Name, c.type, c.text ? (const void *)c.text : &c.number,
                         c.text ? (DWORD)strlen(c.text) + 1 : sizeof c.number);
-        KeyboardHookTimeout = 12345;
-        ReadKeyboardHookTimeout();
+        KeyboardHookTimeout = 12345, ReadKeyboardHookTimeout();
         EXPECT_EQ(c.timeout, KeyboardHookTimeout);
     }
 }

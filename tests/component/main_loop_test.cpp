@@ -19,12 +19,9 @@ static BOOL StallWithInput, QuitAfterStall;
 
 static void CALLBACK Stall(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    KillTimer(NULL, timer);
-    Sleep(100);
+    KillTimer(NULL, timer), Sleep(100);
     INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = 1;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    input.type = INPUT_MOUSE, input.mi.dx = 1, input.mi.dwFlags = MOUSEEVENTF_MOVE;
     if (StallWithInput)
         SendInput(1, &input, sizeof input);
     Sleep(2 * KeyboardHookTimeout);
@@ -45,12 +42,9 @@ static void CALLBACK Mend(HWND, UINT, UINT_PTR, DWORD)
 TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewUntilItIsInAndAQuitEndsIt)
 {
     ScopedKeyRestore restore(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
-    FillFolderPaths();
-    ApplySettingDefaults();
-    SetupMsClock();
+    FillFolderPaths(), ApplySettingDefaults(), SetupMsClock();
     for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {}
-    ProgramInstance = GetModuleHandleA(NULL);
-    KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
+    ProgramInstance = GetModuleHandleA(NULL), KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
     const struct { BOOL beforeLoop, input, failOnce, anew; } cases[] = {
         { FALSE, FALSE, FALSE, FALSE }, { FALSE, TRUE, FALSE, TRUE }, { TRUE, FALSE, FALSE, FALSE },
         { TRUE, TRUE, FALSE, TRUE },    { FALSE, TRUE, TRUE, TRUE },
@@ -61,14 +55,11 @@ TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewUntilItIsInAnd
         InstallKeyboardHook();
         HHOOK before = KeyboardHook;
         ASSERT_TRUE(before != NULL);
-        FailedAt = 0;
-        ProgramInstance = c.failOnce ? (HINSTANCE)(ULONG_PTR)0x10000 : ProgramInstance;
+        FailedAt = 0, ProgramInstance = c.failOnce ? (HINSTANCE)(ULONG_PTR)0x10000 : ProgramInstance;
         UINT_PTR mend = SetTimer(NULL, 0, 20, Mend);
-        StallWithInput = c.input, QuitAfterStall = !c.failOnce;
-        SharedSettings.Running = 1;
+        StallWithInput = c.input, QuitAfterStall = !c.failOnce, SharedSettings.Running = 1;
         c.beforeLoop ? Stall(NULL, 0, 0, 0) : (void)SetTimer(NULL, 0, 0, Stall);
-        LastRefreshTime = UpdateMsClock();
-        RunMainLoop();
+        LastRefreshTime = UpdateMsClock(), RunMainLoop();
         KillTimer(NULL, mend);
         EXPECT_EQ(0u, SharedSettings.Running) << "the quit message did not end it";
         EXPECT_TRUE(KeyboardHook != NULL);

@@ -25,9 +25,7 @@ class PageSet : public testing::Test {
 protected:
     void SetUp() override
     {
-        ProgramInstance = GetModuleHandleA(NULL);
-        FillFolderPaths();
-        ApplySettingDefaults();
+        ProgramInstance = GetModuleHandleA(NULL), FillFolderPaths(), ApplySettingDefaults();
         ASSERT_TRUE(library_ = LoadLibraryA((folder_.Path() + "\\zentu64.dll").c_str()));
         ZentuSetup = reinterpret_cast<ZENTU_SETUP_PROC *>((void *)GetProcAddress(library_, "ZentuSetup"));
         ZentuCount = reinterpret_cast<ZENTU_COUNT_PROC *>((void *)GetProcAddress(library_, "ZentuCount"));
@@ -40,11 +38,7 @@ protected:
         FreeLibrary(library_);
     }
     /* Creates the pages after the test has put its settings in place. */
-    void Create()
-    {
-        CreatePageSet();
-        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
-    }
+    void Create() { CreatePageSet(); ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage); }
     static void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
     static bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
     static std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
@@ -62,12 +56,8 @@ struct BoxAnswer {
     HWND owner = NULL;
     std::thread thread;
     BoxAnswer(const char *caption) : thread([this, caption] {
-        HWND box = WaitForProcessWindow(GetCurrentProcessId(), caption, 10000);
-        if (!box)
-            return;
-        shown = ReadMessageBox(box);
-        owner = GetWindow(box, GW_OWNER);
-        PressMessageBoxButton(box, "OK");
+        if (HWND box = WaitForProcessWindow(GetCurrentProcessId(), caption, 10000))
+            shown = ReadMessageBox(box), owner = GetWindow(box, GW_OWNER), PressMessageBoxButton(box, "OK");
     }) {}
     ~BoxAnswer() { if (thread.joinable()) thread.join(); }
 };
@@ -78,8 +68,7 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     SharedSettingsFields &s = SharedSettings;
     s.OverlayCorner = 2, s.DetailedStats = 5, s.SamplingRate = 0, s.BenchmarkTime = 75, s.AlwaysOnTop = 0;
     s.SoundInput = 1, s.RecordSound = 1, s.MovieHalfSize = 1, s.FramerateOnScreenshot = 1, s.ScreenshotFormat = 5;
-    s.MovieFramerate = 45, s.MovieFramerateUser = 25050;
-    strcpy(s.MovieDirectory, "C:\\Films");
+    s.MovieFramerate = 45, s.MovieFramerateUser = 25050, strcpy(s.MovieDirectory, "C:\\Films");
     Create();
     const struct { HWND page; int id; bool checked; } shown[] = {
         { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true }, { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },
@@ -96,12 +85,8 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     /* The time field's own change notification must not lose the setting. */
     EXPECT_EQ("75", Text(FpsPage, IDC_FPS_BENCHMARK_TIME));
 
-    const struct {
-        HWND page;
-        int id;
-        DWORD *setting, value;
-        int position;      /* in the library's call; 0 when it gets none */
-    } clicks[] = {
+    /* position: in the library's call; 0 when it gets none */
+    const struct { HWND page; int id; DWORD *setting, value; int position; } clicks[] = {
         { FpsPage, IDC_FPS_CORNER_TOP_RIGHT, &s.OverlayCorner, 1, 11 },
         { FpsPage, IDC_FPS_ONCE_A_SECOND, &s.SamplingRate, 1, 5 },        /* checked means 0 */
         { FpsPage, IDC_FPS_STATS_MINMAXAVG, &s.DetailedStats, 7, 10 },
@@ -144,8 +129,7 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
     size_t calls = Calls().size();        /* the startup entry is the page's own business */
     Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
-    DWORD type = 0;
-    std::vector<BYTE> data;
+    DWORD type = 0; std::vector<BYTE> data;
     ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, RunKey, "Zentu", &type, &data));
     EXPECT_EQ((DWORD)REG_SZ, type);
     EXPECT_EQ("\"" + std::string(ProgramFolder) + "\\zentu.exe\"" + '\0', std::string(data.begin(), data.end()));

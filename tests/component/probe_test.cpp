@@ -3,7 +3,6 @@
 #include "base/base.h"
 #include "probe/probe.h"
 #include "support/companion.h"
-#include "support/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -71,20 +70,13 @@ static const std::vector<Field> Device = {
 
 TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
 {
-    const struct {
-        const char *d3d9, *behaviour;
-        bool debugRuntime; /* "LoadDebugRuntime" 5, or absent */
-        int result;
-        std::vector<Field> zeroed, kept; /* against a complete retail pass */
-        int debugPresents;               /* 1: the debug runtime's two Present offsets measured */
-    } cases[] = {
-        { D3d9, "", false, 0, {}, {}, 0 },
-        { D3d9, "", true, 0, {}, {}, 1 },
-        { "", "", true, 1, {}, Device, 0 },
-        { OpenGl, "", false, 2, {}, Device, 0 },
-        { D3d9, "create31-null create30-null", true, 3, {}, Device, 0 },
-        { D3d9, "mode-fails", true, 4, {}, Device, 0 },
-        { D3d9, "create31-null", false, 0, {}, {}, 0 },
+    /* debugRuntime: "LoadDebugRuntime" 5, or absent; zeroed, kept: against a complete retail pass;
+     * debugPresents 1: the debug runtime's two Present offsets measured */
+    const struct { const char *d3d9, *behaviour; bool debugRuntime; int result; std::vector<Field> zeroed, kept;
+                   int debugPresents; } cases[] = {
+        { D3d9, "", false, 0, {}, {}, 0 }, { D3d9, "", true, 0, {}, {}, 1 }, { "", "", true, 1, {}, Device, 0 },
+        { OpenGl, "", false, 2, {}, Device, 0 }, { D3d9, "create31-null create30-null", true, 3, {}, Device, 0 },
+        { D3d9, "mode-fails", true, 4, {}, Device, 0 }, { D3d9, "create31-null", false, 0, {}, {}, 0 },
         { D3d9, "device-fails", false, 0, {}, Device, 0 },
         { D3d9, "swapchain-fails", false, 0, {}, { F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe) }, 0 },
         /* The debug runtime's entry points lie outside D3D9.DLL: no offsets, no codes. */

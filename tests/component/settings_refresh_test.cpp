@@ -53,16 +53,13 @@ TEST_F(SettingsRefresh, StartDefaultsStayUntilTheKeyHoldsValuesThenEachGoesIntoI
 TEST_F(SettingsRefresh, SecondLoggingIsReadOnlyWhileItsGateIsOn)
 {
     /* the gate (-1: no value, the last decision stays), "Second Logging", the field afterwards */
-    static const struct { int gate; DWORD value, field; } steps[] = {
-        { 0, 7, 0 }, { 1, 7, 7 }, { -1, 8, 8 }, { 0, 9, 8 },
-    };
+    const struct { int gate; DWORD value, field; } steps[] = { { 0, 7, 0 }, { 1, 7, 7 }, { -1, 8, 8 }, { 0, 9, 8 } };
     for (const auto &step : steps) {
         if (step.gate < 0)
             DeleteValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, "Benchmark Option ZENTUSEC");
         else
             SetSetting("Benchmark Option ZENTUSEC", (DWORD)step.gate);
-        SetSetting("Second Logging", step.value);
-        RefreshSettings();
+        SetSetting("Second Logging", step.value), RefreshSettings();
         EXPECT_EQ(step.field, S.SecondLogging) << "gate " << step.gate << ", value " << step.value;
     }
 }
@@ -70,19 +67,15 @@ TEST_F(SettingsRefresh, SecondLoggingIsReadOnlyWhileItsGateIsOn)
 /* Both folders are read alike; the library's arguments show each goes to its own. */
 TEST_F(SettingsRefresh, DirectoriesTakeAtMost254CharactersAndNeverTheirLastByte)
 {
-    std::string longest = "C:\\" + std::string(251, 'd'), raw(255, 'r');
-    SetSetting("Screenshot Directory", longest);
-    RefreshSettings();
-    EXPECT_EQ(longest, S.ScreenshotDirectory);
-    SetSetting("Screenshot Directory", longest + "e");
-    RefreshSettings();
-    EXPECT_EQ(longest, S.ScreenshotDirectory) << "a 255-character folder was taken";
-    /* 255 bytes without a terminator fit: the buffer's last byte ends them. */
-    SetSetting("Screenshot Directory", REG_BINARY, raw.data(), 255);
-    RefreshSettings();
-    EXPECT_EQ(raw, S.ScreenshotDirectory);
-    /* A shorter path without its zero leaves nothing of the old one behind. */
-    SetSetting("Screenshot Directory", REG_SZ, "D:\\Vid", 6);
-    RefreshSettings();
-    EXPECT_STREQ("D:\\Vid", S.ScreenshotDirectory);
+    const std::string longest = "C:\\" + std::string(251, 'd'), raw(255, 'r');
+    /* One character more is refused whole; 255 bytes without a terminator fit (the buffer's last byte ends them);
+     * a shorter path without its zero leaves nothing of the old one behind (binary too: Wine ends a text itself). */
+    const struct { DWORD type; std::string data, field; } steps[] = {
+        { REG_SZ, longest + '\0', longest }, { REG_SZ, longest + "e" + '\0', longest }, { REG_BINARY, raw, raw },
+        { REG_SZ, "D:\\Vid", "D:\\Vid" }, { REG_BINARY, raw, raw }, { REG_BINARY, "D:\\Vid", "D:\\Vid" },
+    };
+    for (const auto &step : steps) {
+        SetSetting("Screenshot Directory", step.type, step.data.data(), (DWORD)step.data.size()), RefreshSettings();
+        EXPECT_EQ(step.field, S.ScreenshotDirectory) << step.data.size() << " bytes";
+    }
 }

@@ -33,10 +33,8 @@ protected:
     }
     void TearDown() override
     {
-        if (companion_.Running()) {
-            SetRunning(0);
-            companion_.WaitExit(10000);
-        }
+        if (companion_.Running())
+            SetRunning(0), companion_.WaitExit(10000);
     }
     /* Waits until only this page is visible; -1: none. */
     bool WaitForVisible(int shown) const
@@ -213,8 +211,7 @@ TEST_P(SkinnedPages, EachButtonShowsTheArtOfTheScreensDpiAndAPlaceStoredAtAnothe
     for (const auto &b : buttons)
         for (int pressed : { 1, 0 }) {
             SendMessageTimeoutA(GetDlgItem(page_[MOVIES], b.id), BM_SETSTATE, pressed, 0, SMTO_ABORTIFHUNG, 5000, NULL);
-            RECT r;
-            BITMAP source;
+            RECT r; BITMAP source;
             GetWindowRect(GetDlgItem(page_[MOVIES], b.id), &r);
             const int w = r.right - r.left, h = r.bottom - r.top, id = (dpi >= 120 ? b.upHighDpi : b.up) + pressed;
             HGDIOBJ oldArt = SelectObject(art, LoadBitmapA(exe, MAKEINTRESOURCEA(id)));

@@ -19,11 +19,9 @@ static std::string SystemFile(const char *file)
 static UINT32 Export(const std::string &file, const char *name)
 {
     std::string copy = UniqueTempFolder("zentu-export") + ".dll";
-    CopyFileA(file.c_str(), copy.c_str(), FALSE);
-    HMODULE module = LoadLibraryA(copy.c_str());
+    HMODULE module = CopyFileA(file.c_str(), copy.c_str(), FALSE) ? LoadLibraryA(copy.c_str()) : NULL;
     UINT32 offset = ExportOffset(module, name);
-    FreeLibrary(module);
-    DeleteFileA(copy.c_str());
+    FreeLibrary(module), DeleteFileA(copy.c_str());
     return offset;
 }
 

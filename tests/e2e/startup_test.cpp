@@ -107,8 +107,7 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     /* The refresh's values reach the library (each name's field and each field's place are checked
      * in-process); the Log Key becomes Alt+Space. */
     SetSetting("Log Key", 0x0420);
-    SetSetting("Screenshot Directory", "C:\\Shots");
-    SetSetting("Movie Directory", "D:\\Movies");
+    SetSetting("Screenshot Directory", "C:\\Shots"), SetSetting("Movie Directory", "D:\\Movies");
     ASSERT_TRUE(WaitUntil([&] { return (setups = folder.SetupCalls()).size() >= (size_t)firstRefresh + 2; }, 8000));
     EXPECT_EQ(0x0420u, setups[firstRefresh + 1].Number(57));
     EXPECT_EQ("D:\\Movies", setups[firstRefresh + 1].Text(7));
@@ -166,8 +165,7 @@ TEST_F(Startup, RunningItFeedsTheLibraryKeepsItsHotkeysAndEndsWithTheSession)
     EXPECT_EQ(setups.size(), folder.SetupCalls().size()) << "a call after the last one";
 
     ASSERT_TRUE(elsewhere.Start(other.ExePath(), "", work));
-    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
-    SetEnvironmentVariableA("ZENTU_STANDIN_STALL", NULL);
+    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL), SetEnvironmentVariableA("ZENTU_STANDIN_STALL", NULL);
     ASSERT_TRUE(StartedUp(other.WaitForCalls(StartedUp, 20000)));
     EXPECT_FALSE(plantedLoaded(work)) << "the library planted in the current folder was loaded";
 }

@@ -13,7 +13,6 @@ struct LibraryCall {
     std::string name;
     double timeMs;
     std::vector<std::string> args;
-
     std::string Arg(int position) const; /* empty, and a failure, when there is none */
     UINT32 Number(int position) const { return (UINT32)strtoul(Arg(position).c_str(), NULL, 10); }
     unsigned long long Address(int position) const { return strtoull(Arg(position).c_str(), NULL, 16); }

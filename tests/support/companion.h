@@ -8,20 +8,13 @@
 #include "support/process.h"
 #include "support/registry.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 /* A temporary program folder holding the installed zentu64.exe (under exeName) and the stand-in library of one
  * variant ("normal", "no_version", ...), removed when it goes; padTo: the path's least length, with nested folders. */
 class CompanionFolder {
 public:
-    explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe",
-                           size_t padTo = 0);
+    explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe", size_t padTo = 0);
     ~CompanionFolder();
     const std::string &Path() const { return path_; }
     std::string ExePath() const { return path_ + "\\" + exeName_; }
@@ -33,9 +26,7 @@ public:
                                           DWORD timeoutMs) const;
 
 private:
-    std::string root_;
-    std::string path_;
-    std::string exeName_;
+    std::string root_, path_, exeName_;
 };
 
 /* Every end-to-end test starts without the settings key and puts it back. */

@@ -5,10 +5,8 @@ bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs)
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            TranslateMessage(&msg), DispatchMessageA(&msg);
         if (cond())
             return true;
         ULONGLONG now = GetTickCount64();

@@ -19,10 +19,6 @@ HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo);
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs);
 std::string WindowText(HWND window);
 
-struct MessageBoxContent {
-    std::string text;
-    bool hasIcon;
-    std::vector<std::string> buttons; /* texts of the visible buttons */
-};
+struct MessageBoxContent { std::string text; bool hasIcon; std::vector<std::string> buttons; /* visible buttons */ };
 MessageBoxContent ReadMessageBox(HWND box);
 bool PressMessageBoxButton(HWND box, const std::string &buttonText);

@@ -48,10 +48,8 @@ bool CompanionProcess::Start(const std::string &exePath, const std::string &argu
     std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (output) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = output;
-    }
+    if (output)
+        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, output != NULL, output ? CREATE_NO_WINDOW : 0,
                         NULL, folder.c_str(), &startup, &info_)) {
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();

@@ -28,8 +28,7 @@ int CountValues(HKEY root, const char *path)
 
 void DeleteKey(HKEY root, const char *path)
 {
-    RegDeleteTreeA(root, path);
-    RegDeleteKeyA(root, path);
+    RegDeleteTreeA(root, path), RegDeleteKeyA(root, path);
 }
 
 bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data)
@@ -47,8 +46,7 @@ bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::
 
 long long ReadDwordValue(HKEY root, const char *path, const char *name)
 {
-    DWORD type = 0;
-    std::vector<BYTE> data;
+    DWORD type = 0; std::vector<BYTE> data;
     if (!ReadValue(root, path, name, &type, &data))
         return -1;
     return type == REG_DWORD && data.size() == sizeof(DWORD) ? *(const DWORD *)data.data() : -2;

@@ -8,20 +8,16 @@
 
 TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
 {
-    const struct { DWORD rate; const char *text; } cases[] = {
-        { 30000, "30" }, { 29500, "29.5" }, { 25050, "25.05" }, { 25005, "25.005" }, { 0, "0" },
+    /* "23.976" and its terminator need 7 bytes: 6 are refused untouched. */
+    const struct { DWORD rate; size_t size; int result; const char *text; } cases[] = {
+        { 30000, 32, 0, "30" }, { 29500, 32, 0, "29.5" }, { 25050, 32, 0, "25.05" }, { 25005, 32, 0, "25.005" },
+        { 0, 32, 0, "0" }, { 23976, 6, 1, "abcdef" }, { 23976, 7, 0, "23.976" },
     };
     for (const auto &c : cases) {
-        char text[32];
-        ASSERT_EQ(0, FormatCustomRate(c.rate, text, sizeof text)) << c.rate;
+        char text[32] = "abcdef";
+        EXPECT_EQ(c.result, FormatCustomRate(c.rate, text, c.size)) << c.rate << " in " << c.size;
         EXPECT_STREQ(c.text, text);
     }
-    /* "23.976" and its terminator need 7 bytes: 6 are refused untouched. */
-    char small[7] = "abcdef";
-    EXPECT_EQ(1, FormatCustomRate(23976, small, 6));
-    EXPECT_STREQ("abcdef", small);
-    EXPECT_EQ(0, FormatCustomRate(23976, small, 7));
-    EXPECT_STREQ("23.976", small);
 }
 
 /* Single precision, truncated, held within 10 to 100 fps; a huge number is

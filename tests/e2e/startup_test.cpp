@@ -47,6 +47,7 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
             HWND box = WaitForProcessWindow(companion.Pid(), c.caption, 20000);
             ASSERT_TRUE(box) << c.caption;
             EXPECT_EQ(c.text, ReadMessageBox(box).text);
+            EXPECT_EQ(c.text == WrongVersion, ReadMessageBox(box).hasIcon) << "only the version box has an icon";
             ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
         }
         EXPECT_EQ(c.exitCode, companion.WaitExit(20000));

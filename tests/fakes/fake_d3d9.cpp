@@ -85,7 +85,7 @@ static HRESULT STDMETHODCALLTYPE GetSwapChain(FakeObject *self, UINT, FakeObject
 static HRESULT STDMETHODCALLTYPE GetAdapterIdentifier(FakeObject *, UINT, DWORD, D3DADAPTER_IDENTIFIER9 *id)
 {
     snprintf(id->Driver, sizeof id->Driver, "NV4_DISP.DLL");
-    id->DriverVersion.QuadPart = 0x0006000E000110FE; /* one below the oldest driver without the warning */
+    id->DriverVersion.QuadPart = Word("driver-current") ? 0x0006000E000110FF : 0x0006000E000110FE; /* 4351: no warning */
     return S_OK;
 }
 
@@ -95,9 +95,11 @@ static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDI
     return Word("mode-fails") ? NOT_AVAILABLE : S_OK;
 }
 
-static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS *,
-                                             FakeObject **device)
+static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
+                                             D3DPRESENT_PARAMETERS *parameters, FakeObject **device)
 {
+    if (!IsWindow(focus) || !IsWindow(parameters->hDeviceWindow))      /* a windowed device needs both, as a runtime's */
+        return *device = NULL, (HRESULT)0x8876086CL;                    /* D3DERR_INVALIDCALL */
     static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
                                       0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
     static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };

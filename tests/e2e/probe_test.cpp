@@ -53,15 +53,31 @@ private:
     std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
 };
 
+/* The tool's INI text, written windowless, run in folder, and its exit code after it. */
+static std::string ToolOutput(const std::string &folder)
+{
+    std::string path = UniqueTempFolder("zentu-output") + ".txt";
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
+    CompanionProcess tool;
+    long exitCode = tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", folder, file) ?
+                        tool.WaitExit(30000) : -2;      /* -1: a box keeps it waiting */
+    CloseHandle(file);
+    std::string output = ReadWholeFile(path);
+    DeleteFileA(path.c_str());
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    return output + "exit " + std::to_string(exitCode) + "\n";
+}
+
 typedef CompanionTest Probes;
 
 TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks)
 {
     const std::string address = "following URL:\r\n\r\nhttps://www.microsoft.com/en-us/download/details.aspx?id=35";
-    const struct { const char *behaviour; long exitCode; std::string text; } cases[] = {
-        { NULL, 7, "This software requires DirectX 9.\r\n\r\nPlease download the runtime through Windows Update or "
+    const struct { const char *behaviour; long exitCode, toolExitCode; std::string text; } cases[] = {
+        { NULL, 7, 1, "This software requires DirectX 9.\r\n\r\nPlease download the runtime through Windows Update or "
                    "by going to the " + address },
-        { "create31-null create30-null", 8,
+        { "create31-null create30-null", 8, 3,
           "There was a problem initializing DirectX 9.\r\n\r\nPlease ensure your video drivers are up to date and you "
           "have the latest version of DirectX installed.  You can download the latest DirectX runtime from the " +
               address },
@@ -80,6 +96,9 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
         EXPECT_FALSE(HasShutdownCall(folder.Calls()));
+        std::string tool = ToolOutput(folder.Path()), result = std::to_string(c.toolExitCode);
+        EXPECT_NE(std::string::npos, tool.find("Direct3D9Result=" + result + "\n")) << tool;
+        EXPECT_NE(std::string::npos, tool.find("Warning=no\nexit " + result + "\n")) << tool;
     }
 }
 
@@ -99,16 +118,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
                              ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
                              Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
                              Export(d3d9, "FakeShowCursorCode") };
-    std::string path = UniqueTempFolder("zentu-output") + ".txt";     /* the tool's INI text, written windowless */
-    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
-    CompanionProcess tool;
-    ASSERT_TRUE(tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", work, file));
-    EXPECT_EQ(0, tool.WaitExit(30000)) << "a box keeps it waiting";
-    CloseHandle(file);
-    std::string output = ReadWholeFile(path);
-    DeleteFileA(path.c_str());
-    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    std::string output = ToolOutput(work);
     char report[2048];
     snprintf(report, sizeof report,
              "[Probe]\nSystemFolder=%s\nDirect3D9Result=0\nOpenGLResult=0\n\n[ApiOffsets]\nReserved1=0\nReserved2=0\n"
@@ -120,7 +130,7 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              "Reserved6=0\nReserved7=0\nReserved8=0\nD3D9DevicePresentProbe=2306\nD3D9SwapChainPresentProbe=0\n"
              "Reserved9=0\nReserved10=0\nReserved11=0\nReserved12=0\nReserved13=0\nDisplayDriverKind=1\n\n"
              "[DisplayDriver]\nAdapterDriverName=NV4_DISP.DLL\nAdapterDriverVersion=6.14.1.4350\nKind=NVIDIA\n"
-             "Warning=yes\n",
+             "Warning=yes\nexit 0\n",
              SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6]);
     EXPECT_EQ(report, output);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((work + loaded).c_str())) << "taken from the current folder";

@@ -64,9 +64,8 @@ static std::string ToolOutput(const std::string &folder)
                         tool.WaitExit(30000) : -2;      /* -1: a box keeps it waiting */
     CloseHandle(file);
     std::string output = ReadWholeFile(path);
-    DeleteFileA(path.c_str());
     output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-    return output + "exit " + std::to_string(exitCode) + "\n";
+    return DeleteFileA(path.c_str()), output + "exit " + std::to_string(exitCode) + "\n";
 }
 
 typedef CompanionTest Probes;

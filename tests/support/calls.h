@@ -10,9 +10,7 @@
 
 /* A call the stand-in library or a fake received; args[0] is position 1. */
 struct LibraryCall {
-    std::string name;
-    double timeMs;
-    std::vector<std::string> args;
+    std::string name; double timeMs; std::vector<std::string> args;
     std::string Arg(int position) const; /* empty, and a failure, when there is none */
     UINT32 Number(int position) const { return (UINT32)strtoul(Arg(position).c_str(), NULL, 10); }
     unsigned long long Address(int position) const { return strtoull(Arg(position).c_str(), NULL, 16); }

@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
-/* Dispatches the test thread's messages (and the low-level hook calls the
- * system sends it) until cond holds or the deadline passes. */
+/* Dispatches the test thread's messages (and the system's low-level hook calls) until cond holds or the deadline. */
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs);
 inline void PumpFor(DWORD milliseconds) { WaitUntil([] { return false; }, milliseconds); }
 
-/* A top-level window of the process with this exact caption, a visible one
- * unless hiddenToo; NULL when none. */
+/* A top-level window of the process with this exact caption, a visible one unless hiddenToo; NULL when none. */
 HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo);
 /* A visible one, polled for until the deadline. */
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs);

@@ -26,6 +26,8 @@ static const char MakerWebAddress[] = ZENTU_MAKER_URL;
 static const char DirectXWebAddress[] = "https://www.microsoft.com/en-us/download/details.aspx?id=35";
 
 static const char MutexName[] = "Zentu64Running";
+/* How long the end waits for running shell launches before the library goes. */
+static const DWORD LaunchWaitMs = 1500;
 static const DWORD RefreshInterval = 3000;
 static const DWORD LoopWaitMs = 5;
 /* QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_TIMER |
@@ -78,9 +80,9 @@ static void ShowDirectXBox(const char *text)
 }
 
 /* Without a usable Direct3D 9 there is nothing to capture. */
-static int RunDirect3D9Probe(void)
+static int ReportDirect3D9Probe(int probeResult)
 {
-    switch (ProbeDirect3D9(GeneralPage)) {
+    switch (probeResult) {
     case DIRECT3D9_PROBE_DONE:
         return EXIT_NORMAL;
     case DIRECT3D9_PROBE_NO_LIBRARY:
@@ -127,18 +129,32 @@ void RunMainLoop(void)
 }
 
 /* The hook library hears last that the companion goes, and loses its hooks
- * and its module; runs once, whether the loop ended or the session does. */
+ * and its module. Safe to run again, whether the loop ended, the session
+ * does, or both: the library gets one last call, and whatever is installed
+ * or loaded at the time goes. */
 static void UnlinkHookLibrary(void)
 {
-    static BOOL unlinked;
-    if (unlinked)
+    /* Waiting for the launches takes in sent messages, and one of them may
+     * end the session again. */
+    static BOOL unlinking;
+    if (unlinking)
         return;
-    unlinked = TRUE;
-    ShutdownFlag = 1;
-    SetupCall();
+    unlinking = TRUE;
+    if (!ShutdownFlag) {
+        ShutdownFlag = 1;
+        SetupCall();
+    }
     RemoveKeyboardHook();
     RemoveLibraryHooks();
-    FreeHookLibrary();
+    /* Unhooking does not wait for a hook procedure running on another
+     * thread, and the shell runs the library's hooks on the launch threads:
+     * the module may go only once they have ended. One that is still
+     * running by then keeps it mapped; the process is ending anyway. */
+    if (WaitForShellLaunches(LaunchWaitMs))
+        FreeHookLibrary();
+    else
+        ForgetHookLibrary();
+    unlinking = FALSE;
 }
 
 void EndCompanionSession(void)
@@ -201,21 +217,31 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     if (linkResult != EXIT_NORMAL)
         return linkResult;
 
-    /* A page hears first that the user's session ends. */
+    /* A page hears first that the user's session ends. From here on every
+     * step that takes in sent messages (a library call, a probe, a box) may
+     * have ended it: start-up then stops and ends in order, before anything
+     * more is installed. */
     SessionEndHandler = EndCompanionSession;
     /* The pages initialise from the start defaults, and the frame-rate page
      * already hands them to the library, before any hook or probe result
      * exists. The Direct3D 9 probe needs the general page as focus window. */
     CreatePageSet();
+    if (SessionEnded)
+        return ShutDown();
     /* Without OpenGL the two offsets simply stay 0. */
     ProbeOpenGL();
-    int direct3dResult = RunDirect3D9Probe();
-    if (direct3dResult != EXIT_NORMAL) {
+    int direct3dResult = ProbeDirect3D9(GeneralPage);
+    if (SessionEnded)
+        return ShutDown();
+    int exitCode = ReportDirect3D9Probe(direct3dResult);
+    if (exitCode != EXIT_NORMAL) {
         DestroyPageSet();
-        return direct3dResult;
+        return exitCode;
     }
     /* An outdated driver only gets a warning; the kind goes to the library. */
     CheckDisplayDriver();
+    if (SessionEnded)
+        return ShutDown();
 
     /* The first SetupCall that carries the hook handles and everything the
      * probes measured. */
@@ -228,6 +254,8 @@ int ZentuMain(HINSTANCE instance, const char *commandLine)
     /* Reported once; nothing retries. */
     if (!LibraryCbtHook || !LibraryCallWndProcHook || !KeyboardHook)
         MessageBoxA(NULL, "Hook Error", "Zentu", MB_OK);
+    if (SessionEnded)
+        return ShutDown();
 
     /* The keyboard hook runs on this thread: it must get the processor
      * ahead of the games whose keys it sees. */

@@ -34,26 +34,39 @@ BOOL KeyboardHookMayBeLost(DWORD awayMs, DWORD timeoutMs, BOOL inputWhileAway)
     return inputWhileAway && awayMs > timeoutMs;
 }
 
+BOOL ParseHookTimeoutText(const char *data, DWORD size, DWORD *milliseconds)
+{
+    /* Tweaking tools do not always store the text's terminator: the text
+     * is ended here, one byte behind whatever was stored. */
+    char text[HOOK_TIMEOUT_TEXT_SIZE + 1];
+    if (size > HOOK_TIMEOUT_TEXT_SIZE)
+        return FALSE;
+    memcpy(text, data, size);
+    text[size] = '\0';
+    char *end;
+    unsigned long parsed = strtoul(text, &end, 10);
+    if (end == text)
+        return FALSE;
+    *milliseconds = (DWORD)parsed;
+    return TRUE;
+}
+
 void ReadKeyboardHookTimeout(void)
 {
     /* Stored as a number, though tweaking tools write it as text too. */
-    char text[16];
+    char data[HOOK_TIMEOUT_TEXT_SIZE];
     DWORD value = 0;
-    DWORD size = sizeof text;
+    DWORD size = sizeof data;
     DWORD type = REG_NONE;
     BOOL configured = FALSE;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        if (RegQueryValueExA(key, "LowLevelHooksTimeout", NULL, &type, (BYTE *)text, &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(key, "LowLevelHooksTimeout", NULL, &type, (BYTE *)data, &size) == ERROR_SUCCESS) {
             if (type == REG_DWORD && size == sizeof value) {
-                memcpy(&value, text, sizeof value);
+                memcpy(&value, data, sizeof value);
                 configured = TRUE;
-            } else if (type == REG_SZ && size > 0 && size <= sizeof text) {
-                text[size - 1] = '\0';
-                char *end;
-                unsigned long parsed = strtoul(text, &end, 10);
-                configured = end != text;
-                value = (DWORD)parsed;
+            } else if (type == REG_SZ) {
+                configured = ParseHookTimeoutText(data, size, &value);
             }
         }
         RegCloseKey(key);
@@ -72,6 +85,8 @@ void RemoveKeyboardHook(void)
     if (KeyboardHook)
         UnhookWindowsHookEx(KeyboardHook);
     KeyboardHook = NULL;
+    /* Removed on purpose: nothing may bring it back. */
+    KeyboardHookMissing = FALSE;
 }
 
 BOOL WatchKeyboardHook(DWORD awaySince, DWORD now)

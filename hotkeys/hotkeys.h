@@ -124,6 +124,15 @@ extern DWORD KeyboardHookTimeout;
  * FALSE when there is none): 300 ms by default, at most 1000 ms. */
 DWORD EffectiveHookTimeout(BOOL configured, DWORD milliseconds);
 
+/* The longest "LowLevelHooksTimeout" text read, in bytes. */
+#define HOOK_TIMEOUT_TEXT_SIZE 16
+
+/* The number of milliseconds a "LowLevelHooksTimeout" stored as text says:
+ * size bytes of data, read whole whether or not they end in a terminator.
+ * FALSE (milliseconds untouched) when they hold no number or are longer
+ * than HOOK_TIMEOUT_TEXT_SIZE. */
+BOOL ParseHookTimeoutText(const char *data, DWORD size, DWORD *milliseconds);
+
 /* Reads "LowLevelHooksTimeout" into KeyboardHookTimeout. */
 void ReadKeyboardHookTimeout(void);
 
@@ -143,5 +152,6 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 /* Decides about one keyboard event (code HC_ACTION): 1 to swallow it, 0 to
  * pass it on. While a hotkey field is assigning, a key press also becomes
- * that field's hotkey. Only KeyboardHookProc calls it (and the tests). */
+ * that field's hotkey. A release is swallowed exactly when the last press of
+ * its key was. Only KeyboardHookProc calls it (and the tests). */
 int FilterHotkeyEvent(WPARAM message, const KBDLLHOOKSTRUCT *event);

@@ -3,7 +3,13 @@
  * system-key presses that match a hotkey, so that the game does not see an
  * Alt combination meant for the hook library. While a page's hotkey field
  * has the focus, the next key press becomes that field's hotkey, and every
- * key event but those of the lock keys is swallowed.
+ * key press but those of the lock keys is swallowed.
+ *
+ * A release goes wherever its press went: swallowed when the press was,
+ * passed on when the system saw the press. A release swallowed after a
+ * press the system saw would leave that key held in every program (F9
+ * pressed, then Alt, then F9 let go as Alt+F9; Alt held while a hotkey field
+ * takes the focus).
  *
  * The platform silently unhooks a low-level hook that keeps input waiting
  * too long, so nothing in here waits, blocks or touches the registry or
@@ -55,6 +61,25 @@ static BOOL IsLockKey(DWORD vkCode)
     return vkCode == VK_CAPITAL || vkCode == VK_NUMLOCK || vkCode == VK_SCROLL;
 }
 
+/* Whether the last press of each virtual key was swallowed, by the key's
+ * low byte. Every press sets its key's entry, so an entry left over from a
+ * release that never came (the platform dropped the hook meanwhile) lasts
+ * only until the key is next pressed. */
+static BYTE PressSwallowed[256];
+
+static BOOL IsKeyRelease(WPARAM message)
+{
+    return message == WM_KEYUP || message == WM_SYSKEYUP;
+}
+
+static int FilterRelease(const KBDLLHOOKSTRUCT *event)
+{
+    BYTE *swallowed = &PressSwallowed[event->vkCode & 0xFF];
+    int result = *swallowed ? 1 : 0;
+    *swallowed = 0;
+    return result;
+}
+
 static void AssignHotkey(const HotkeyField *field, const KBDLLHOOKSTRUCT *event)
 {
     HotkeyCode code = AssignedHotkeyCode(event);
@@ -72,9 +97,9 @@ static void AssignHotkey(const HotkeyField *field, const KBDLLHOOKSTRUCT *event)
     PostMessageA(field->window, EM_SETSEL, 0, -1);
 }
 
-static int FilterWhileAssigning(const HotkeyField *field, WPARAM message, const KBDLLHOOKSTRUCT *event)
+static int FilterWhileAssigning(const HotkeyField *field, const KBDLLHOOKSTRUCT *event)
 {
-    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && IsAssignableKey(event->vkCode))
+    if (IsAssignableKey(event->vkCode))
         AssignHotkey(field, event);
     return IsLockKey(event->vkCode) ? 0 : 1;
 }
@@ -84,7 +109,7 @@ static int FilterSystemKey(WPARAM message, const KBDLLHOOKSTRUCT *event)
     /* Only system keys are swallowed: a plain key that matches a hotkey is
      * left to the game. An event without a virtual key matches nothing
      * (HotkeyMatches), so a hotkey of 0 never swallows it. */
-    if (message != WM_SYSKEYDOWN && message != WM_SYSKEYUP)
+    if (message != WM_SYSKEYDOWN)
         return 0;
     HotkeyCode eventCode = HotkeyEventCode(message, event);
     for (const HotkeyField &field : HotkeyFields)
@@ -98,9 +123,11 @@ int FilterHotkeyEvent(WPARAM message, const KBDLLHOOKSTRUCT *event)
     if (!event)
         return 0;
     const HotkeyField *field = AssigningField();
-    if (field)
-        return FilterWhileAssigning(field, message, event);
-    return FilterSystemKey(message, event);
+    if (IsKeyRelease(message))
+        return FilterRelease(event);
+    int swallowed = field ? FilterWhileAssigning(field, event) : FilterSystemKey(message, event);
+    PressSwallowed[event->vkCode & 0xFF] = (BYTE)swallowed;
+    return swallowed;
 }
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)

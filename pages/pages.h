@@ -43,6 +43,10 @@ void ExploreFolder(HWND owner, const char *path);
  * launch while the same one is still under way. */
 void LaunchShell(HWND owner, const char *verb, const char *file, const char *directory, int show);
 
+/* Waits, taking in sent messages, until no launch runs any more (its thread
+ * has ended) or timeoutMs has passed. TRUE when none runs. */
+BOOL WaitForShellLaunches(DWORD timeoutMs);
+
 /* Arithmetic of the pages, free of window calls. */
 
 /* The corner ellipse of the rounded page outline for a window of W x H. */

@@ -5,6 +5,12 @@
  * hook, which the platform silently removes when its thread keeps input
  * waiting that long. A launch still under way is not started twice: clicks
  * on a folder of an unreachable share would otherwise gather threads.
+ *
+ * The hook library's window hooks run on a worker too, whenever the shell
+ * creates or destroys a window there, up to the thread's last moment: a
+ * launch counts as under way until its thread has ended, and the library
+ * may go only when none is (WaitForShellLaunches). Everything here but the
+ * worker's own body runs on the pages' thread, so nothing is locked.
  */
 #include "pages/pages.h"
 
@@ -22,42 +28,47 @@ struct ShellLaunch {
     ULONG mask;
 };
 
-/* The launches under way, the same when they open the same thing on behalf
- * of the same page (zero-filled, so compared as bytes up to show). */
-static SRWLOCK RunningLock = SRWLOCK_INIT;
-static ShellLaunch *RunningLaunches[8];
+/* The launches under way with their threads. A place is taken back (thread
+ * handle closed, launch freed) once its thread has ended. */
+struct LaunchPlace {
+    ShellLaunch *launch;
+    HANDLE thread;
+};
+static LaunchPlace LaunchPlaces[8];
 
-/* Takes a free place for the launch; FALSE when the same one is under way,
- * or too many are. */
-static BOOL EnterRunning(ShellLaunch *launch)
+static void TakeBackEndedLaunches(void)
 {
-    AcquireSRWLockExclusive(&RunningLock);
-    ShellLaunch **place = NULL;
-    BOOL same = FALSE;
-    for (ShellLaunch *&running : RunningLaunches) {
-        if (!running)
-            place = place ? place : &running;
-        else
-            same = same || memcmp(running, launch, offsetof(ShellLaunch, show)) == 0;
+    for (LaunchPlace &place : LaunchPlaces) {
+        if (!place.thread || WaitForSingleObject(place.thread, 0) != WAIT_OBJECT_0)
+            continue;
+        CloseHandle(place.thread);
+        HeapFree(GetProcessHeap(), 0, place.launch);
+        place.thread = NULL;
+        place.launch = NULL;
     }
-    if (place && !same)
-        *place = launch;
-    ReleaseSRWLockExclusive(&RunningLock);
-    return place && !same;
 }
 
-static void LeaveRunning(ShellLaunch *launch)
+/* A free place for the launch; NULL when the same one is under way (the
+ * same verb, file and folder on behalf of the same page: zero-filled, so
+ * compared as bytes up to show), or too many are. */
+static LaunchPlace *FreePlaceFor(const ShellLaunch *launch)
 {
-    AcquireSRWLockExclusive(&RunningLock);
-    for (ShellLaunch *&running : RunningLaunches)
-        if (running == launch)
-            running = NULL;
-    ReleaseSRWLockExclusive(&RunningLock);
+    LaunchPlace *free = NULL;
+    for (LaunchPlace &place : LaunchPlaces) {
+        if (!place.thread) {
+            if (!free)
+                free = &place;
+            continue;
+        }
+        if (memcmp(place.launch, launch, offsetof(ShellLaunch, show)) == 0)
+            return NULL;
+    }
+    return free;
 }
 
 static DWORD WINAPI ShellLaunchThread(LPVOID parameter)
 {
-    ShellLaunch *launch = (ShellLaunch *)parameter;
+    const ShellLaunch *launch = (const ShellLaunch *)parameter;
     /* Associations and folder windows may be served through COM. */
     HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     /* The thread ends right after the call: the shell must have finished
@@ -74,8 +85,6 @@ static DWORD WINAPI ShellLaunchThread(LPVOID parameter)
     ShellExecuteExA(&info);
     if (SUCCEEDED(com))
         CoUninitialize();
-    LeaveRunning(launch);
-    HeapFree(GetProcessHeap(), 0, launch);
     return 0;
 }
 
@@ -91,6 +100,7 @@ static BOOL CopyWhole(char *field, size_t size, const char *text)
 
 void LaunchShell(HWND owner, const char *verb, const char *file, const char *directory, int show)
 {
+    TakeBackEndedLaunches();
     ShellLaunch *launch = (ShellLaunch *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *launch);
     if (!launch)
         return;
@@ -100,16 +110,44 @@ void LaunchShell(HWND owner, const char *verb, const char *file, const char *dir
      * front of; behind a hidden one it would wait unseen. */
     launch->mask = SEE_MASK_NOASYNC | (owner && IsWindowVisible(owner) ? 0 : SEE_MASK_FLAG_NO_UI);
     /* A cut path would open something else: nothing is better. */
-    if (!CopyWhole(launch->verb, sizeof launch->verb, verb) || !CopyWhole(launch->file, sizeof launch->file, file) ||
-        !CopyWhole(launch->directory, sizeof launch->directory, directory) || !EnterRunning(launch)) {
-        HeapFree(GetProcessHeap(), 0, launch);
-        return;
-    }
-    HANDLE thread = CreateThread(NULL, 0, ShellLaunchThread, launch, 0, NULL);
+    BOOL complete = CopyWhole(launch->verb, sizeof launch->verb, verb);
+    complete = complete && CopyWhole(launch->file, sizeof launch->file, file);
+    complete = complete && CopyWhole(launch->directory, sizeof launch->directory, directory);
+    LaunchPlace *place = complete ? FreePlaceFor(launch) : NULL;
+    HANDLE thread = place ? CreateThread(NULL, 0, ShellLaunchThread, launch, 0, NULL) : NULL;
     if (!thread) {
-        LeaveRunning(launch);
         HeapFree(GetProcessHeap(), 0, launch);
         return;
     }
-    CloseHandle(thread);
+    place->launch = launch;
+    place->thread = thread;
+}
+
+BOOL WaitForShellLaunches(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        TakeBackEndedLaunches();
+        HANDLE running[ARRAYSIZE(LaunchPlaces)];
+        DWORD count = 0;
+        for (const LaunchPlace &place : LaunchPlaces) {
+            if (place.thread) {
+                running[count] = place.thread;
+                count++;
+            }
+        }
+        if (count == 0)
+            return TRUE;
+        DWORD waited = GetTickCount() - start;
+        if (waited >= timeoutMs)
+            return FALSE;
+        /* The shell may send to the page that owns the launch (a box about
+         * a failed launch is owned by it): such messages are taken in while
+         * waiting, or the launch could not end. */
+        DWORD woken = MsgWaitForMultipleObjectsEx(count, running, timeoutMs - waited, QS_SENDMESSAGE, 0);
+        if (woken == WAIT_OBJECT_0 + count) {
+            MSG msg;
+            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 }

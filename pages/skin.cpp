@@ -40,7 +40,10 @@ static HBITMAP LoadSkinBitmap(int id)
 
 void LoadSkin(void)
 {
-    SkinIcon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PAGE_ICON));
+    /* A copy of the icon of the program's own (LoadIconA would hand out the
+     * shared one, which must never be destroyed), so that ReleaseSkin may
+     * destroy it like every other part of the skin. */
+    SkinIcon = (HICON)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_PAGE_ICON), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
     SkinNullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
     for (int role = 0; role < ROLE_COUNT; role++) {
         ButtonUp[role] = LoadSkinBitmap(ButtonTable[role].up);

@@ -71,19 +71,29 @@ void InstallLibraryHooks(void)
 
 void RemoveLibraryHooks(void)
 {
-    UnhookWindowsHookEx(LibraryCallWndProcHook);
-    UnhookWindowsHookEx(LibraryCbtHook);
+    if (LibraryCallWndProcHook)
+        UnhookWindowsHookEx(LibraryCallWndProcHook);
+    LibraryCallWndProcHook = NULL;
+    if (LibraryCbtHook)
+        UnhookWindowsHookEx(LibraryCbtHook);
+    LibraryCbtHook = NULL;
 }
 
-void FreeHookLibrary(void)
+void ForgetHookLibrary(void)
 {
-    if (HookLibrary)
-        FreeLibrary(HookLibrary);
     HookLibrary = NULL;
     ZentuSetup = NULL;
     ZentuCount = NULL;
     ZentuKey = NULL;
     ZentuFunc = NULL;
+}
+
+void FreeHookLibrary(void)
+{
+    HMODULE library = HookLibrary;
+    ForgetHookLibrary();
+    if (library)
+        FreeLibrary(library);
 }
 
 void AfterLibraryCalls(void (*action)(void))

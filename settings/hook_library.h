@@ -45,10 +45,15 @@ int CheckHookLibraryVersion(void);
 /* Installs the WH_CBT and then the WH_CALLWNDPROC hook, system-wide. */
 void InstallLibraryHooks(void);
 
-/* Removes the WH_CALLWNDPROC and then the WH_CBT hook. */
+/* Removes the WH_CALLWNDPROC and then the WH_CBT hook, those installed. */
 void RemoveLibraryHooks(void);
 
+/* Frees the library; nothing is called in it afterwards. */
 void FreeHookLibrary(void);
+
+/* Calls nothing in the library any more but leaves it mapped: for a library
+ * whose hook procedure may still run on another thread of the process. */
+void ForgetHookLibrary(void);
 
 /* Runs action at once when no library call is under way on the thread, else
  * right after the outermost one returns: a call that sends a message to

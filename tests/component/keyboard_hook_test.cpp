@@ -158,8 +158,8 @@ struct ReleaseCase {
     KeyStep steps[3];
 };
 static const ReleaseCase ReleaseCases[] = {
-    { "Alt+F11, the Log Key, pressed and released",
-      { { false, WM_SYSKEYDOWN, VK_F11, 1 }, { false, WM_SYSKEYUP, VK_F11, 1 } } },
+    { "Alt+F11, the Log Key, pressed and released, and released once more",
+      { { false, WM_SYSKEYDOWN, VK_F11, 1 }, { false, WM_SYSKEYUP, VK_F11, 1 }, { false, WM_SYSKEYUP, VK_F11, 0 } } },
     { "Alt+F11 pressed, Alt let go first",
       { { false, WM_SYSKEYDOWN, VK_F11, 1 }, { false, WM_KEYUP, VK_F11, 1 } } },
     { "F10 pressed alone, released as Alt+F10, the Capture Key",

@@ -204,8 +204,7 @@ TEST_F(PageSet, RunAtStartupWritesAndDeletesOnlyItsOwnEntry)
     EXPECT_EQ(calls, Calls().size());
 }
 
-/* Each input of the library's call with a value of its own: the pages' initialisation hands the library
- * the values it found, each at the place the library's interface gives it, and changes none of them. */
+/* Each input of the library's call carries a value of its own. */
 TEST_F(PageSet, InitialisationHandsTheLibraryEveryValueItFoundInItsOwnPlaceAndChangesNone)
 {
     SharedSettingsFields &s = SharedSettings;
@@ -300,8 +299,7 @@ TEST_F(PageSet, CustomBoxCleansTypingAndChoosesTheCustomRate)
     EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
 }
 
-/* Only the user starts an assignment: a focus notification posted from outside, with the field,
- * none or another field as sender, while the field lacks the focus, starts none. */
+/* Sent by the field, by none or by another field, while the field lacks the focus. */
 TEST_F(PageSet, AFocusNotificationFromOutsideStartsNoAssignment)
 {
     Create();
@@ -316,8 +314,7 @@ TEST_F(PageSet, AFocusNotificationFromOutsideStartsNoAssignment)
     EXPECT_TRUE(WaitUntil([] { return OverlayKeyAssigning != 0; }, 2000)) << "the user's own focus starts one";
 }
 
-/* A chosen folder too long for the setting is refused whole, not cut to
- * another folder: the page says so in a box of its own and the setting stays. */
+/* Refused whole, not cut to another folder; the setting stays. */
 TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
 {
     Create();
@@ -333,8 +330,7 @@ TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
     EXPECT_EQ("C:\\" + std::string(252, 'f'), folder);
 }
 
-/* A move is stored with the screen it happened on; the stored place is taken back on the same screen size and DPI
- * (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
+/* The same screen: its size and DPI (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
 TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 {
     const struct { const char *name; DWORD value, size; bool restored; } cases[] = {
@@ -496,8 +492,8 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     CloseHandle(Release);
 }
 
-/* A library call that lets a sent message in meets the end of the session: the library gets its last call once that
- * call has returned, and only then goes. */
+/* The call lets a sent message in; the library gets its last call once that call has returned, and only then
+ * goes. */
 TEST_F(PageSet, ASessionEndDuringALibraryCallIsFinishedRightAfterThatCall)
 {
     const std::string send = folder_.Path() + "\\send-now";

@@ -74,18 +74,14 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
     }
 }
 
-/* A companion running beside a stand-in that loads a helper library by its bare name at its first call, and
- * stalls a call when asked to; "Overlay Corner" at 2 and the helper beside the program when it starts. */
+/* A companion running beside a stand-in that stalls a call when asked to, started with "Overlay Corner" at 2. */
 class Running : public RunningCompanionTest {
 protected:
     void SetUp() override
     {
         SetSetting("Overlay Corner", 2);
-        PlantHelperLibrary(folder_.Path());
-        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
         SetEnvironmentVariableA("ZENTU_STANDIN_STALL", Stall().c_str());
         RunningCompanionTest::SetUp();
-        SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
         SetEnvironmentVariableA("ZENTU_STANDIN_STALL", NULL);
         fps_ = FindProcessWindow(companion_.Pid(), "ZENTU64 fps", true);
         general_ = FindProcessWindow(companion_.Pid(), "ZENTU64 general", true);
@@ -152,11 +148,6 @@ TEST_F(Running, ARefreshHandsTheRegistrysValuesToTheLibrary)
     EXPECT_EQ(0x0420u, setups[before + 1].Number(57));
     EXPECT_EQ("D:\\Movies", setups[before + 1].Text(7));
     EXPECT_EQ("C:\\Shots", setups[before + 1].Text(8));
-}
-
-TEST_F(Running, TheHelperLibraryBesideTheProgramLoads)
-{
-    EXPECT_TRUE(HelperLibraryLoadedFrom(folder_.Path()));
 }
 
 /* "/exit" is looked at before the mutex. */
@@ -243,13 +234,13 @@ TEST_F(Running, ASessionEndWithTheExitPromptUpGivesTheLastCallAtOnceAndNoneAfter
     EXPECT_EQ(setups.size(), folder_.SetupCalls().size()) << "a call after the last one";
 }
 
-/* A helper the real hook library loads by its bare name never comes from the current folder, where anyone may
- * plant one. */
-TEST_F(Startup, AHelperLibraryPlantedInTheCurrentFolderIsNeverLoaded)
+/* The stand-in loads a helper by its bare name at its first call, as the real hook library does. */
+TEST_F(Startup, AHelperLibraryComesFromTheProgramsFolderNeverFromTheCurrentFolder)
 {
     CompanionFolder folder("normal");
     const std::string work = folder.Path() + "\\work";
     ASSERT_TRUE(CreateDirectoryA(work.c_str(), NULL));
+    PlantHelperLibrary(folder.Path());
     PlantHelperLibrary(work);
     SetRunning(1);
     SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
@@ -257,7 +248,8 @@ TEST_F(Startup, AHelperLibraryPlantedInTheCurrentFolderIsNeverLoaded)
     ASSERT_TRUE(companion.Start(folder.ExePath(), "", work));
     SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
     ASSERT_TRUE(StartedUp(folder.WaitForCalls(StartedUp, 20000)));
-    EXPECT_FALSE(HelperLibraryLoadedFrom(work));
+    EXPECT_TRUE(HelperLibraryLoadedFrom(folder.Path()));
+    EXPECT_FALSE(HelperLibraryLoadedFrom(work)) << "the library planted in the current folder was loaded";
     SetRunning(0);
     EXPECT_EQ(0, companion.WaitExit(10000));
 }

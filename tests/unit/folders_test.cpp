@@ -5,7 +5,7 @@
 #include <string.h>
 #include <string>
 
-/* A path that does not fit is refused whole: the buffer keeps its bytes. */
+/* Refused: the buffer keeps its bytes. */
 TEST(Folders, PathsAreJoinedAndCutWholeOrNotAtAll)
 {
     /* repeat: base is this many 'a', for a cut the module path of that index; tail NULL: cut the module path at its

@@ -90,6 +90,10 @@ void RunningCompanionTest::TearDown()
 {
     if (!companion_.Running())
         return;
-    PostMessageA(FindProcessWindow(companion_.Pid(), "ZENTU64 general", true), WM_QUIT, 0, 0);
+    HWND general = FindProcessWindow(companion_.Pid(), "ZENTU64 general", true);
+    if (general)
+        PostMessageA(general, WM_QUIT, 0, 0);
+    else
+        SetRunning(0);
     companion_.WaitExit(10000);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# How big the test suite is next to the product it tests: non-blank lines of
-# each, folder by folder, and the suite's share of all those lines in percent
-# (the figure to hold between 25 and 35), with tests per product line beside.
+# How big the test suite is next to the product it tests, in two measures:
+# non-blank lines and non-whitespace characters of each, folder by folder,
+# and the suite's share of all of them in percent. Lines alone reward
+# packing several statements onto one; characters do not, so both are shown.
 # The stand-in library (standin/) and the benchmarks (bench/) count on
 # neither side: they are neither the product nor its pass/fail tests.
 set -euo pipefail
@@ -9,50 +10,65 @@ cd "$(dirname "$0")/.."
 
 PRODUCT_FOLDERS=(base app settings probe hotkeys pages tools resources)
 
-# Non-blank lines of the files a find expression selects, under one folder.
-count() {
-    local folder=$1; shift
-    [ -d "$folder" ] || { echo 0; return; }
-    find "$folder" -type f \( "$@" \) -print0 | sort -z |
-        xargs -0 -r cat -- | grep -cv '^[[:space:]]*$' || true
-}
 # The product's source: code, resource scripts, templates, manifests and
 # scripts; its art (.bmp, .ico, .png) is generated and not counted.
-product_lines() {
-    count "$1" -name '*.cpp' -o -name '*.h' -o -name '*.rc' -o -name '*.in' -o -name '*.manifest' -o -name '*.sh'
-}
+PRODUCT_FILES=(-name '*.cpp' -o -name '*.h' -o -name '*.rc' -o -name '*.in' -o -name '*.manifest' -o -name '*.sh')
 # Everything in tests/ that is text.
-test_lines() {
-    count "$1" -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' -o -name '*.cmake' \
-        -o -name CMakeLists.txt -o -name '*.txt' -o -name '*.log'
+TEST_FILES=(-name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' -o -name '*.cmake' -o -name CMakeLists.txt
+            -o -name '*.txt' -o -name '*.log')
+
+# "LINES CHARACTERS" of the files that find selects with the given depth
+# options and name expression under one folder.
+measure() {
+    local folder=$1
+    shift
+    if [ ! -d "$folder" ]; then
+        echo "0 0"
+        return
+    fi
+    local text
+    text=$(find "$folder" "$@" -print0 | sort -z | xargs -0 -r cat --)
+    local lines
+    lines=$(printf '%s\n' "$text" | grep -cv '^[[:space:]]*$' || true)
+    local characters
+    characters=$(printf '%s' "$text" | tr -d '[:space:]' | wc -c)
+    echo "$lines $characters"
 }
 
-product=0
-printf '%-22s %7s\n' "product" "lines"
+row() {
+    printf '  %-20s %7d %11d\n' "$1" "$2" "$3"
+}
+
+product_lines=0
+product_characters=0
+printf '%-22s %7s %11s\n' "product" "lines" "characters"
 for folder in "${PRODUCT_FOLDERS[@]}"; do
-    n=$(product_lines "$folder")
-    product=$((product + n))
-    printf '  %-20s %7d\n' "$folder/" "$n"
+    read -r lines characters < <(measure "$folder" -type f \( "${PRODUCT_FILES[@]}" \))
+    product_lines=$((product_lines + lines))
+    product_characters=$((product_characters + characters))
+    row "$folder/" "$lines" "$characters"
 done
-printf '  %-20s %7d\n' "total" "$product"
+row "total" "$product_lines" "$product_characters"
 
-tests=0
-printf '%-22s %7s\n' "tests" "lines"
+test_lines=0
+test_characters=0
+printf '%-22s %7s %11s\n' "tests" "lines" "characters"
 # Files straight in tests/ (its CMakeLists.txt), then each folder under it.
-n=$(find tests -maxdepth 1 -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' \
-        -o -name '*.cmake' -o -name CMakeLists.txt -o -name '*.txt' -o -name '*.log' \) -print0 | sort -z |
-    xargs -0 -r cat -- | grep -cv '^[[:space:]]*$' || true)
-tests=$((tests + n))
-printf '  %-20s %7d\n' "tests/ (top level)" "$n"
+read -r lines characters < <(measure tests -maxdepth 1 -type f \( "${TEST_FILES[@]}" \))
+test_lines=$((test_lines + lines))
+test_characters=$((test_characters + characters))
+row "tests/ (top level)" "$lines" "$characters"
 for folder in $(find tests -mindepth 1 -maxdepth 1 -type d | sort); do
-    n=$(test_lines "$folder")
-    tests=$((tests + n))
-    printf '  %-20s %7d\n' "$folder/" "$n"
+    read -r lines characters < <(measure "$folder" -type f \( "${TEST_FILES[@]}" \))
+    test_lines=$((test_lines + lines))
+    test_characters=$((test_characters + characters))
+    row "$folder/" "$lines" "$characters"
 done
-printf '  %-20s %7d\n' "total" "$tests"
+row "total" "$test_lines" "$test_characters"
 
-awk -v t="$tests" -v p="$product" 'BEGIN {
-    if (p == 0) { print "no product lines found"; exit }
-    printf "\nshare of the tests: %d / (%d + %d) = %.2f%%\n", t, t, p, 100 * t / (t + p)
-    printf "tests per product line: %.2f\n", t / p
+awk -v tl="$test_lines" -v pl="$product_lines" -v tc="$test_characters" -v pc="$product_characters" 'BEGIN {
+    if (pl == 0 || pc == 0) { print "no product found"; exit 1 }
+    printf "\nshare of the tests, lines:      %d / (%d + %d) = %.2f%%\n", tl, tl, pl, 100 * tl / (tl + pl)
+    printf "share of the tests, characters: %d / (%d + %d) = %.2f%%\n", tc, tc, pc, 100 * tc / (tc + pc)
+    printf "tests per product line: %.2f\n", tl / pl
 }'

@@ -12,6 +12,14 @@
 
 #include <vector>
 
+/* Messages left from earlier tests would end the loop at once. */
+static void DropQueuedMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        continue;
+}
+
 /* Keeps the loop's thread away, as a slow library call or shell launch
  * would, with user input meanwhile or not; then ends the loop, or leaves
  * that to the first refresh. */
@@ -19,9 +27,12 @@ static BOOL StallWithInput, QuitAfterStall;
 
 static void CALLBACK Stall(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    KillTimer(NULL, timer), Sleep(100);
+    KillTimer(NULL, timer);
+    Sleep(100);
     INPUT input = {};
-    input.type = INPUT_MOUSE, input.mi.dx = 1, input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
     if (StallWithInput)
         SendInput(1, &input, sizeof input);
     Sleep(2 * KeyboardHookTimeout);
@@ -33,8 +44,10 @@ static void CALLBACK Stall(HWND, UINT, UINT_PTR timer, DWORD)
 static DWORD FailedAt;
 static void CALLBACK Mend(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (!KeyboardHook && !FailedAt)
-        FailedAt = KeyboardHookInstalledAt, ProgramInstance = GetModuleHandleA(NULL);
+    if (KeyboardHook || FailedAt)
+        return;
+    FailedAt = KeyboardHookInstalledAt;
+    ProgramInstance = GetModuleHandleA(NULL);
 }
 
 /* The hook is live from its installation, so time away counts from there, also before the loop. A failed re-install
@@ -42,24 +55,39 @@ static void CALLBACK Mend(HWND, UINT, UINT_PTR, DWORD)
 TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewUntilItIsInAndAQuitEndsIt)
 {
     ScopedKeyRestore restore(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
-    FillFolderPaths(), ApplySettingDefaults(), SetupMsClock();
-    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {}
-    ProgramInstance = GetModuleHandleA(NULL), KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
+    FillFolderPaths();
+    ApplySettingDefaults();
+    SetupMsClock();
+    DropQueuedMessages();
+    ProgramInstance = GetModuleHandleA(NULL);
+    KeyboardHookTimeout = DEFAULT_HOOK_TIMEOUT_MS;
     const struct { BOOL beforeLoop, input, failOnce, anew; } cases[] = {
-        { FALSE, FALSE, FALSE, FALSE }, { FALSE, TRUE, FALSE, TRUE }, { TRUE, FALSE, FALSE, FALSE },
-        { TRUE, TRUE, FALSE, TRUE },    { FALSE, TRUE, TRUE, TRUE },
+        { FALSE, FALSE, FALSE, FALSE },
+        { FALSE, TRUE, FALSE, TRUE },
+        { TRUE, FALSE, FALSE, FALSE },
+        { TRUE, TRUE, FALSE, TRUE },
+        { FALSE, TRUE, TRUE, TRUE },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.beforeLoop << c.input << c.failOnce);
-        SetSetting("Running", !c.failOnce);         /* 1 as the main tool keeps it */
+        /* 1 as the main tool keeps it. */
+        SetSetting("Running", !c.failOnce);
         InstallKeyboardHook();
         HHOOK before = KeyboardHook;
         ASSERT_TRUE(before != NULL);
-        FailedAt = 0, ProgramInstance = c.failOnce ? (HINSTANCE)(ULONG_PTR)0x10000 : ProgramInstance;
+        FailedAt = 0;
+        if (c.failOnce)
+            ProgramInstance = (HINSTANCE)(ULONG_PTR)0x10000;
         UINT_PTR mend = SetTimer(NULL, 0, 20, Mend);
-        StallWithInput = c.input, QuitAfterStall = !c.failOnce, SharedSettings.Running = 1;
-        c.beforeLoop ? Stall(NULL, 0, 0, 0) : (void)SetTimer(NULL, 0, 0, Stall);
-        LastRefreshTime = UpdateMsClock(), RunMainLoop();
+        StallWithInput = c.input;
+        QuitAfterStall = !c.failOnce;
+        SharedSettings.Running = 1;
+        if (c.beforeLoop)
+            Stall(NULL, 0, 0, 0);
+        else
+            SetTimer(NULL, 0, 0, Stall);
+        LastRefreshTime = UpdateMsClock();
+        RunMainLoop();
         KillTimer(NULL, mend);
         EXPECT_EQ(0u, SharedSettings.Running) << "the quit message did not end it";
         EXPECT_TRUE(KeyboardHook != NULL);
@@ -75,13 +103,19 @@ TEST(MainLoop, AStallWithInputMeanwhileInstallsTheKeyboardHookAnewUntilItIsInAnd
 static LONGLONG FakeMs, Frequency;
 static DWORD Start, Wait;
 static std::vector<DWORD> Refreshes;
-static BOOL WINAPI FakeCounter(LARGE_INTEGER *counter) { return counter->QuadPart = FakeMs * Frequency / 1000, TRUE; }
+static BOOL WINAPI FakeCounter(LARGE_INTEGER *counter)
+{
+    counter->QuadPart = FakeMs * Frequency / 1000;
+    return TRUE;
+}
 static DWORD WINAPI FakeWait(DWORD, const HANDLE *, DWORD ms, DWORD mask, DWORD)
 {
     Wait = ms << 16 | mask;
     if (LastRefreshTime - Start != Refreshes.back())
         Refreshes.push_back(LastRefreshTime - Start);
-    if (++FakeMs, MsClock - Start == 11999 || MsClock - Start == 20000)  /* the fourth refresh is due next pass */
+    FakeMs++;
+    /* The fourth refresh is due next pass. */
+    if (MsClock - Start == 11999 || MsClock - Start == 20000)
         PostQuitMessage(0);
     return WAIT_TIMEOUT;
 }
@@ -90,14 +124,19 @@ TEST(MainLoop, RefreshesEvery3000MsWaiting5MsAPassAndAQuitInThePassOfARefreshEnd
 {
     ScopedKeyRestore restore(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY);
     SetSetting("Running", 1);
-    QueryPerformanceFrequency((LARGE_INTEGER *)&Frequency), SetupMsClock();
-    for (MSG msg; PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE);) {}
+    QueryPerformanceFrequency((LARGE_INTEGER *)&Frequency);
+    SetupMsClock();
+    DropQueuedMessages();
     void *counter = ReplaceImport("QueryPerformanceCounter", (void *)FakeCounter);
     void *wait = ReplaceImport("MsgWaitForMultipleObjectsEx", (void *)FakeWait);
     ASSERT_TRUE(counter && wait);
-    SharedSettings.Running = 1, Start = LastRefreshTime = UpdateMsClock(), Refreshes.assign(1, 0);
+    SharedSettings.Running = 1;
+    Start = UpdateMsClock();
+    LastRefreshTime = Start;
+    Refreshes.assign(1, 0);
     RunMainLoop();
-    ReplaceImport("QueryPerformanceCounter", counter), ReplaceImport("MsgWaitForMultipleObjectsEx", wait);
+    ReplaceImport("QueryPerformanceCounter", counter);
+    ReplaceImport("MsgWaitForMultipleObjectsEx", wait);
     EXPECT_EQ((std::vector<DWORD>{ 0, 3000, 6000, 9000 }), Refreshes);
     EXPECT_EQ(12000u, MsClock - Start) << "the loop went on after the quit";
     EXPECT_EQ(5u << 16 | QS_KEY | QS_MOUSE | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_SENDMESSAGE | QS_HOTKEY, Wait)

@@ -25,70 +25,112 @@ class PageSet : public testing::Test {
 protected:
     void SetUp() override
     {
-        ProgramInstance = GetModuleHandleA(NULL), FillFolderPaths(), ApplySettingDefaults();
-        ASSERT_TRUE(library_ = LoadLibraryA((folder_.Path() + "\\zentu64.dll").c_str()));
+        ProgramInstance = GetModuleHandleA(NULL);
+        FillFolderPaths();
+        ApplySettingDefaults();
+        library_ = LoadLibraryA((folder_.Path() + "\\zentu64.dll").c_str());
+        ASSERT_TRUE(library_);
         ZentuSetup = reinterpret_cast<ZENTU_SETUP_PROC *>((void *)GetProcAddress(library_, "ZentuSetup"));
         ZentuCount = reinterpret_cast<ZENTU_COUNT_PROC *>((void *)GetProcAddress(library_, "ZentuCount"));
     }
     void TearDown() override
     {
         DestroyPageSet();
-        PumpFor(50);        /* and with it the WM_QUIT the pages posted */
-        ZentuSetup = NULL, ZentuCount = NULL;
+        /* And with it the WM_QUIT the pages posted. */
+        PumpFor(50);
+        ZentuSetup = NULL;
+        ZentuCount = NULL;
         FreeLibrary(library_);
     }
     /* Creates the pages after the test has put its settings in place. */
-    void Create() { CreatePageSet(); ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage); }
-    static void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
-    static bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-    static std::string Text(HWND page, int id) { return WindowText(GetDlgItem(page, id)); }
-    std::vector<LibraryCall> Calls() const { return folder_.Calls(); }
+    void Create()
+    {
+        CreatePageSet();
+        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
+    }
+    static void Click(HWND page, int id)
+    {
+        SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+    }
+    static bool IsChecked(HWND page, int id)
+    {
+        return IsDlgButtonChecked(page, id) == BST_CHECKED;
+    }
+    static std::string Text(HWND page, int id)
+    {
+        return WindowText(GetDlgItem(page, id));
+    }
+    std::vector<LibraryCall> Calls() const
+    {
+        return folder_.Calls();
+    }
 
     ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, PlacementKey };
     CompanionFolder folder_{ "normal" };
     HMODULE library_ = NULL;
 };
 
-/* Answers the first box of this process with that caption, from a thread of
- * its own while the page's thread waits in the box. */
-struct BoxAnswer {
-    MessageBoxContent shown{};
-    HWND owner = NULL;
-    std::thread thread;
-    BoxAnswer(const char *caption) : thread([this, caption] {
-        if (HWND box = WaitForProcessWindow(GetCurrentProcessId(), caption, 10000))
-            shown = ReadMessageBox(box), owner = GetWindow(box, GW_OWNER), PressMessageBoxButton(box, "OK");
-    }) {}
-    ~BoxAnswer() { if (thread.joinable()) thread.join(); }
-};
+/* Answers the first box of this process with that caption with OK, from a thread of its own while the page's
+ * thread waits in the box. */
+static std::thread AnswerFromAnotherThread(const char *caption, AnsweredBox *box)
+{
+    return std::thread([caption, box] { *box = AnswerMessageBox(GetCurrentProcessId(), caption, "OK", 10000); });
+}
 
-/* Clear buttons included: a hotkey field cleared stores 0 and shows None. */
-TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWritesOnlyItsEntry)
+/* Settings unlike their start defaults, set before the pages are created. */
+static void SetSettingsToShow()
 {
     SharedSettingsFields &s = SharedSettings;
-    s.OverlayCorner = 2, s.DetailedStats = 5, s.SamplingRate = 0, s.BenchmarkTime = 75, s.AlwaysOnTop = 0;
-    s.SoundInput = 1, s.RecordSound = 1, s.MovieHalfSize = 1, s.FramerateOnScreenshot = 1, s.ScreenshotFormat = 5;
-    s.MovieFramerate = 45, s.MovieFramerateUser = 25050, strcpy(s.MovieDirectory, "C:\\Films");
+    s.OverlayCorner = 2;
+    s.DetailedStats = 5;
+    s.SamplingRate = 0;
+    s.BenchmarkTime = 75;
+    s.AlwaysOnTop = 0;
+    s.SoundInput = 1;
+    s.RecordSound = 1;
+    s.MovieHalfSize = 1;
+    s.FramerateOnScreenshot = 1;
+    s.ScreenshotFormat = 5;
+    s.MovieFramerate = 45;
+    s.MovieFramerateUser = 25050;
+    strcpy(s.MovieDirectory, "C:\\Films");
+}
+
+TEST_F(PageSet, ControlsShowTheSettingsTheyAreBoundTo)
+{
+    SetSettingsToShow();
     Create();
     const struct { HWND page; int id; bool checked; } shown[] = {
-        { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true }, { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },
-        { FpsPage, IDC_FPS_ONCE_A_SECOND, true }, { FpsPage, IDC_FPS_STATS_MINMAXAVG, false },
-        { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, false }, { MoviesPage, IDC_MOVIES_SOUND_WINDOWS, true },
-        { MoviesPage, IDC_MOVIES_RATE_CUSTOM, true }, { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP, true },
+        { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, true },
+        { FpsPage, IDC_FPS_STATS_FRAMETIMES, true },
+        { FpsPage, IDC_FPS_ONCE_A_SECOND, true },
+        { FpsPage, IDC_FPS_STATS_MINMAXAVG, false },
+        { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, false },
+        { MoviesPage, IDC_MOVIES_SOUND_WINDOWS, true },
+        { MoviesPage, IDC_MOVIES_RATE_CUSTOM, true },
+        { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP, true },
     };
     for (const auto &c : shown)
         EXPECT_EQ(c.checked, IsChecked(c.page, c.id)) << c.id;
     EXPECT_EQ("C:\\Films", Text(MoviesPage, IDC_MOVIES_FOLDER));
     EXPECT_EQ("25.05", Text(MoviesPage, IDC_MOVIES_CUSTOM_RATE));
     EXPECT_EQ("10", Text(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, IDC_MOVIES_RATE_40)));
     /* The time field's own change notification must not lose the setting. */
     EXPECT_EQ("75", Text(FpsPage, IDC_FPS_BENCHMARK_TIME));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, IDC_MOVIES_RATE_40)));
+}
 
+/* Clear buttons included: a hotkey field cleared stores 0 and shows None. */
+TEST_F(PageSet, EachClickStoresItsOwnSettingAndHandsItToTheLibraryInOneCall)
+{
+    SharedSettingsFields &s = SharedSettings;
+    SetSettingsToShow();
+    Create();
     /* position: in the library's call; 0 when it gets none */
     const struct { HWND page; int id; DWORD *setting, value; int position; } clicks[] = {
         { FpsPage, IDC_FPS_CORNER_TOP_RIGHT, &s.OverlayCorner, 1, 11 },
-        { FpsPage, IDC_FPS_ONCE_A_SECOND, &s.SamplingRate, 1, 5 },        /* checked means 0 */
+        /* Checked means 0. */
+        { FpsPage, IDC_FPS_ONCE_A_SECOND, &s.SamplingRate, 1, 5 },
         { FpsPage, IDC_FPS_STATS_MINMAXAVG, &s.DetailedStats, 7, 10 },
         { GeneralPage, IDC_GENERAL_START_MINIMISED, &s.StartMinimised, 1, 0 },
         { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, &s.AlwaysOnTop, 1, 0 },
@@ -98,7 +140,8 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
         { MoviesPage, IDC_MOVIES_FULL_SIZE, &s.MovieHalfSize, 0, 24 },
         { ScreenshotsPage, IDC_SCREENSHOTS_OVERLAY, &s.FramerateOnScreenshot, 0, 23 },
         { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_PNG, &s.ScreenshotFormat, 2, 0 },
-        { FpsPage, IDC_FPS_OVERLAY_CLEAR, &s.OverlayKey, 0, 56 }, { FpsPage, IDC_FPS_LOG_CLEAR, &s.LogKey, 0, 57 },
+        { FpsPage, IDC_FPS_OVERLAY_CLEAR, &s.OverlayKey, 0, 56 },
+        { FpsPage, IDC_FPS_LOG_CLEAR, &s.LogKey, 0, 57 },
         { MoviesPage, IDC_MOVIES_CLEAR, &s.MovieKey, 0, 58 },
         { ScreenshotsPage, IDC_SCREENSHOTS_CLEAR, &s.CaptureKey, 0, 59 },
     };
@@ -109,27 +152,50 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
         EXPECT_EQ(c.value, *c.setting);
         auto calls = Calls();
         ASSERT_EQ(before + 1, calls.size());
-        EXPECT_EQ(c.position ? c.value : 0, c.position ? calls.back().Number(c.position) : 0);
+        if (c.position) {
+            EXPECT_EQ(c.value, calls.back().Number(c.position));
+        }
     }
     EXPECT_EQ("None", Text(FpsPage, IDC_FPS_OVERLAY_KEY));
-    for (LONG topmost : { WS_EX_TOPMOST, 0L }) {      /* the click above turned it on, this one off */
-        for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage })
-            EXPECT_EQ(topmost, GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_TOPMOST) << page;
-        Click(GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP);
-    }
+    /* Record Sound, clicked off above, takes the sound choices with it. */
     for (int id : { IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, IDC_MOVIES_EMPTY1, IDC_MOVIES_EMPTY2 })
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, id))) << id;
-    SetDlgItemTextA(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME, "30");
-    EXPECT_EQ(30u, s.ScreenshotRepeatTime);
+}
 
+TEST_F(PageSet, AlwaysOnTopMakesEveryPageTopmostAndBack)
+{
+    SharedSettings.AlwaysOnTop = 0;
+    Create();
+    for (LONG topmost : { WS_EX_TOPMOST, 0L }) {
+        Click(GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP);
+        for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage })
+            EXPECT_EQ(topmost, GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_TOPMOST) << page;
+    }
+}
+
+TEST_F(PageSet, TheRepeatTimeFieldStoresWhatIsTyped)
+{
+    Create();
+    SetDlgItemTextA(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME, "30");
+    EXPECT_EQ(30u, SharedSettings.ScreenshotRepeatTime);
+}
+
+/* The startup entry is the page's own business: no library call. */
+TEST_F(PageSet, RunAtStartupWritesAndDeletesOnlyItsOwnEntry)
+{
+    Create();
     const char *RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);        /* gone (-1): a click creates it and writes nothing */
-    for (int i = 0; i < 2; i++, Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP))
-        EXPECT_EQ(i - 1, CountValues(HKEY_CURRENT_USER, RunKey));
-    SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
-    size_t calls = Calls().size();        /* the startup entry is the page's own business */
+    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
+    /* Gone: a click creates it and writes nothing. */
+    EXPECT_EQ(-1, CountValues(HKEY_CURRENT_USER, RunKey));
     Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
-    DWORD type = 0; std::vector<BYTE> data;
+    EXPECT_EQ(0, CountValues(HKEY_CURRENT_USER, RunKey));
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
+    size_t calls = Calls().size();
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    DWORD type = 0;
+    std::vector<BYTE> data;
     ASSERT_TRUE(ReadValue(HKEY_CURRENT_USER, RunKey, "Zentu", &type, &data));
     EXPECT_EQ((DWORD)REG_SZ, type);
     EXPECT_EQ("\"" + std::string(ProgramFolder) + "\\zentu.exe\"" + '\0', std::string(data.begin(), data.end()));
@@ -138,8 +204,7 @@ TEST_F(PageSet, ControlsShowTheSettingsEachClickStoresItsOwnAndRunAtStartupWrite
     EXPECT_EQ(calls, Calls().size());
 }
 
-/* Each input of the library's call with a value of its own: the pages' initialisation hands the library
- * the values it found, each at the place the library's interface gives it, and changes none of them. */
+/* Each input of the library's call carries a value of its own. */
 TEST_F(PageSet, InitialisationHandsTheLibraryEveryValueItFoundInItsOwnPlaceAndChangesNone)
 {
     SharedSettingsFields &s = SharedSettings;
@@ -159,17 +224,22 @@ TEST_F(PageSet, InitialisationHandsTheLibraryEveryValueItFoundInItsOwnPlaceAndCh
         &a.DisplayDriverKind, &s.OverlayKey, &s.LogKey, &s.MovieKey, &s.CaptureKey };
     static_assert(sizeof inputs / sizeof *inputs == 59 && sizeof kinds == 60, "one of each per position");
     for (int p = 1; p <= 59; p++) {
-        ULONG_PTR value = 1000 + p;        /* all 8 bytes of a hook, 4 of a number */
+        /* All 8 bytes of a hook, 4 of a number. */
+        ULONG_PTR value = 1000 + p;
         if (kinds[p - 1] == 'h' || kinds[p - 1] == 'n')
             memcpy(inputs[p - 1], &value, kinds[p - 1] == 'h' ? sizeof(HHOOK) : sizeof(UINT32));
         if (kinds[p - 1] == 't')
             sprintf((char *)inputs[p - 1], "C:\\%d", p);
     }
-    s.ScreenshotFormat = 2, s.MovieFramerateUser = 25050, s.ScreenshotRepeatTime = 15;  /* shown as they are */
+    /* Shown as they are. */
+    s.ScreenshotFormat = 2;
+    s.MovieFramerateUser = 25050;
+    s.ScreenshotRepeatTime = 15;
     const SharedSettingsFields found = s;
     Create();
     ASSERT_FALSE(Calls().empty());
-    const LibraryCall last = Calls().back();        /* each call replaces what the calls before it set */
+    /* Each call replaces what the calls before it set. */
+    const LibraryCall last = Calls().back();
     for (int p = 1; p <= 59; p++) {
         char k = kinds[p - 1];
         if (k == 't')
@@ -179,26 +249,30 @@ TEST_F(PageSet, InitialisationHandsTheLibraryEveryValueItFoundInItsOwnPlaceAndCh
                       k == 'h' || k == 'b' ? last.Address(p) : last.Number(p)) << "position " << p;
     }
     EXPECT_EQ(0, memcmp(&found, &s, sizeof s)) << "the initialisation changed a setting";
-    ShutdownFlag = 0, LibraryCbtHook = LibraryCallWndProcHook = NULL, ApiOffsets = {};
+    ShutdownFlag = 0;
+    LibraryCbtHook = NULL;
+    LibraryCallWndProcHook = NULL;
+    ApiOffsets = {};
 }
 
 TEST_F(PageSet, PerSecondFileTurnsTheOverlayOffWithABoxOnceAndCountsEveryTime)
 {
     Create();
     size_t before = Calls().size();
-    {
-        BoxAnswer answer("");
-        Click(FpsPage, IDC_FPS_SECOND_FILE);
-        answer.thread.join();
-        EXPECT_EQ("The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
-                  "It is recommended you leave the overlay disabled while logging is being performed.",
-                  answer.shown.text);
-        EXPECT_EQ(FpsPage, answer.owner);
-    }
-    EXPECT_TRUE(IsChecked(FpsPage, IDC_FPS_CORNER_DISABLED));
-    Click(FpsPage, IDC_FPS_SECOND_FILE);        /* off and on again with the overlay off: no box */
+    AnsweredBox box = {};
+    std::thread answer = AnswerFromAnotherThread("", &box);
     Click(FpsPage, IDC_FPS_SECOND_FILE);
-    auto calls = Calls();        /* each click: the settings, then the count; the overlay stays off */
+    answer.join();
+    EXPECT_EQ("The frame rate overlay has been disabled to provide the most accurate results.\r\n\r\n"
+              "It is recommended you leave the overlay disabled while logging is being performed.",
+              box.content.text);
+    EXPECT_EQ(FpsPage, box.owner);
+    EXPECT_TRUE(IsChecked(FpsPage, IDC_FPS_CORNER_DISABLED));
+    /* Off and on again with the overlay off: no box. */
+    Click(FpsPage, IDC_FPS_SECOND_FILE);
+    Click(FpsPage, IDC_FPS_SECOND_FILE);
+    /* Each click: the settings, then the count; the overlay stays off. */
+    auto calls = Calls();
     ASSERT_EQ(before + 7, calls.size());
     for (size_t i = before + 1; i < calls.size(); i += 2)
         EXPECT_EQ("ZentuCount 10", calls[i].name + " " + calls[i].args[0] + calls[i].args[1]) << i;
@@ -215,16 +289,17 @@ TEST_F(PageSet, CustomBoxCleansTypingAndChoosesTheCustomRate)
     EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
     EXPECT_TRUE(IsChecked(MoviesPage, IDC_MOVIES_RATE_CUSTOM));
     EXPECT_EQ(20u, Calls().back().Number(20));
-    SendMessageA(box, EM_SETSEL, 1, 1);        /* a letter is dropped; the caret stays where it was typed */
+    /* A letter is dropped; the caret stays where it was typed. */
+    SendMessageA(box, EM_SETSEL, 1, 1);
     SendMessageA(box, WM_CHAR, 'a', 1);
     EXPECT_EQ("29.97", WindowText(box));
     EXPECT_EQ(MAKELONG(1, 1), SendMessageA(box, EM_GETSEL, 0, 0));
-    SetWindowTextA(box, "");                   /* an empty box stores nothing */
+    /* An empty box stores nothing. */
+    SetWindowTextA(box, "");
     EXPECT_EQ(29970u, SharedSettings.MovieFramerateUser);
 }
 
-/* Only the user starts an assignment: a focus notification posted from outside, with the field,
- * none or another field as sender, while the field lacks the focus, starts none. */
+/* Sent by the field, by none or by another field, while the field lacks the focus. */
 TEST_F(PageSet, AFocusNotificationFromOutsideStartsNoAssignment)
 {
     Create();
@@ -239,28 +314,28 @@ TEST_F(PageSet, AFocusNotificationFromOutsideStartsNoAssignment)
     EXPECT_TRUE(WaitUntil([] { return OverlayKeyAssigning != 0; }, 2000)) << "the user's own focus starts one";
 }
 
-/* A chosen folder too long for the setting is refused whole, not cut to
- * another folder: the page says so in a box of its own and the setting stays. */
+/* Refused whole, not cut to another folder; the setting stays. */
 TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
 {
     Create();
     char folder[DIRECTORY_BUFFER_SIZE] = "C:\\Shots";
-    BoxAnswer answer("Zentu");
+    AnsweredBox box = {};
+    std::thread answer = AnswerFromAnotherThread("Zentu", &box);
     EXPECT_EQ(0, AcceptChosenFolder(ScreenshotsPage, folder, ("C:\\" + std::string(253, 'f')).c_str()));
-    answer.thread.join();
+    answer.join();
     EXPECT_STREQ("C:\\Shots", folder);
-    EXPECT_EQ("The folder path is too long: at most 255 characters.", answer.shown.text);
-    EXPECT_EQ(ScreenshotsPage, answer.owner);
+    EXPECT_EQ("The folder path is too long: at most 255 characters.", box.content.text);
+    EXPECT_EQ(ScreenshotsPage, box.owner);
     EXPECT_EQ(1, AcceptChosenFolder(ScreenshotsPage, folder, ("C:\\" + std::string(252, 'f')).c_str()));
     EXPECT_EQ("C:\\" + std::string(252, 'f'), folder);
 }
 
-/* A move is stored with the screen it happened on; the stored place is taken back on the same screen size and DPI
- * (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
+/* The same screen: its size and DPI (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
 TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
 {
     const struct { const char *name; DWORD value, size; bool restored; } cases[] = {
-        { NULL, 0, 0, true }, { "WindowDPI", 0, 0, true },
+        { NULL, 0, 0, true },
+        { "WindowDPI", 0, 0, true },
         { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false },
         { "WindowY", (DWORD)GetSystemMetrics(SM_CYSCREEN) - 1, 4, false },
     };
@@ -286,11 +361,15 @@ static std::pair<HANDLE, size_t> NextHandleAndGdiRoom()
 {
     HANDLE next = CreateEventA(NULL, FALSE, FALSE, NULL);
     std::vector<HGDIOBJ> objects;
-    while (HGDIOBJ object = CreateRectRgn(0, 0, 1, 1))
+    HGDIOBJ object = CreateRectRgn(0, 0, 1, 1);
+    while (object) {
         objects.push_back(object);
-    for (HGDIOBJ object : objects)
-        DeleteObject(object);
-    return CloseHandle(next), std::make_pair(next, objects.size());
+        object = CreateRectRgn(0, 0, 1, 1);
+    }
+    for (HGDIOBJ made : objects)
+        DeleteObject(made);
+    CloseHandle(next);
+    return std::make_pair(next, objects.size());
 }
 
 /* Over and over: each page reached by its tab from the one before (the General tab too), painted up and pressed, and
@@ -300,29 +379,39 @@ TEST_F(PageSet, PagesWalkedRefreshedAndGivenHotkeysOverAndOverLeaveNothingBehind
 {
     Create();
     auto walk = [] {
-        const struct { HWND *page; int tabX; } tabs[] = {        /* tabX: in the 400 x 300 design space */
-            { &FpsPage, 97 }, { &MoviesPage, 150 }, { &ScreenshotsPage, 220 }, { &GeneralPage, 40 },
+        /* tabX: in the 400 x 300 design space */
+        const struct { HWND *page; int tabX; } tabs[] = {
+            { &FpsPage, 97 },
+            { &MoviesPage, 150 },
+            { &ScreenshotsPage, 220 },
+            { &GeneralPage, 40 },
         };
         for (const auto &t : tabs) {
             SendMessageA(CurrentPage, WM_LBUTTONDOWN, 0, MAKELPARAM(t.tabX * PageWidth / 400, 49 * PageHeight / 300));
             ASSERT_EQ(*t.page, CurrentPage) << "tab at " << t.tabX;
-            for (HWND child = GetWindow(*t.page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-                SendMessageA(child, BM_SETSTATE, TRUE, 0), SendMessageA(child, BM_SETSTATE, FALSE, 0);
+            for (HWND child = GetWindow(*t.page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                SendMessageA(child, BM_SETSTATE, TRUE, 0);
+                SendMessageA(child, BM_SETSTATE, FALSE, 0);
+            }
             RedrawWindow(*t.page, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
             auto procedure = (DLGPROC)GetWindowLongPtrA(*t.page, DWLP_DLGPROC);
             EXPECT_EQ(FALSE, procedure(*t.page, WM_SYSCOMMAND, SC_RESTORE, 0));
             EXPECT_EQ(TRUE, procedure(*t.page, WM_SYSCOMMAND, SC_MINIMIZE, 0));
             EXPECT_FALSE(IsWindowVisible(*t.page) || IsIconic(*t.page));
         }
-        RefreshSettings(), ReadOverlayCorner();
+        RefreshSettings();
+        ReadOverlayCorner();
         for (const HotkeyField &field : HotkeyFields) {
-            KBDLLHOOKSTRUCT key = { VK_F5, 0x3F, 0, 0, 0 };        /* F5 pressed in the field */
+            /* F5 pressed in the field. */
+            KBDLLHOOKSTRUCT key = { VK_F5, 0x3F, 0, 0, 0 };
             SetFocus(field.window);
             EXPECT_EQ(1, FilterHotkeyEvent(WM_KEYDOWN, &key));
             SetFocus(NULL);
         }
     };
-    walk(), walk();        /* the first walks fill the system's caches */
+    /* The first walks fill the system's caches. */
+    walk();
+    walk();
     const auto before = NextHandleAndGdiRoom();
     for (int i = 0; i < 10; i++)
         walk();
@@ -333,12 +422,14 @@ TEST_F(PageSet, PagesWalkedRefreshedAndGivenHotkeysOverAndOverLeaveNothingBehind
 static std::vector<std::string> Launches;
 static std::mutex LaunchesLock;
 static DWORD LaunchThread;
-static HRESULT LaunchApartment;        /* S_FALSE: the launching thread had joined an apartment already */
+/* S_FALSE: the launching thread had joined an apartment already. */
+static HRESULT LaunchApartment;
 static HANDLE Release;
 static BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA *info)
 {
     LaunchThread = GetCurrentThreadId();
-    if (SUCCEEDED(LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED)))
+    LaunchApartment = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(LaunchApartment))
         CoUninitialize();
     std::unique_lock<std::mutex> hold(LaunchesLock);
     Launches.push_back(std::to_string((ULONG_PTR)info->hwnd) + " " + info->lpVerb + " " + info->lpFile + " in " +
@@ -346,7 +437,11 @@ static BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA *info)
     hold.unlock();
     return WaitForSingleObject(Release, 10000) == WAIT_OBJECT_0;
 }
-static std::vector<std::string> LaunchesSoFar() { std::lock_guard<std::mutex> hold(LaunchesLock); return Launches; }
+static std::vector<std::string> LaunchesSoFar()
+{
+    std::lock_guard<std::mutex> hold(LaunchesLock);
+    return Launches;
+}
 
 /* The page owns the launch, so a box the shell shows about it comes in front of the page, or, behind a hidden page,
  * is not shown at all (0x400, with 0x100: the shell finishes before the thread ends). While the launch of a button
@@ -357,40 +452,61 @@ TEST_F(PageSet, AHelpButtonHasTheShellOpenItsFileFromTheHelpFolderOnBehalfOfTheP
     void *shellExecute = ReplaceImport("ShellExecuteExA", (void *)RecordShellExecute);
     ASSERT_TRUE(shellExecute);
     Release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    /* Each launch waited for, so that they are recorded in the order of the clicks. */
+    const struct { HWND page; int id; } clicks[] = {
+        { GeneralPage, IDC_GENERAL_HELP },
+        { FpsPage, IDC_FPS_HELP },
+        { MoviesPage, IDC_MOVIES_HELP },
+        { ScreenshotsPage, IDC_SCREENSHOTS_HELP },
+    };
+    for (size_t i = 0; i < 4; i++) {
+        Click(clicks[i].page, clicks[i].id);
+        ASSERT_TRUE(WaitUntil([&] { return LaunchesSoFar().size() == i + 1; }, 5000));
+    }
+    /* A second click while the first launch runs. */
     Click(FpsPage, IDC_FPS_HELP);
-    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 1; }, 5000));
-    Click(FpsPage, IDC_FPS_HELP);
-    Click(MoviesPage, IDC_MOVIES_HELP);
-    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() == 2; }, 5000));
     ShowWindow(FpsPage, SW_SHOWNA);
     SetEvent(Release);
     /* Clicked until it launches again: the first launch is over. */
-    ASSERT_TRUE(WaitUntil([] { return LaunchesSoFar().size() >= 3 || (Click(FpsPage, IDC_FPS_HELP), false); }, 5000));
+    ASSERT_TRUE(WaitUntil([] {
+        if (LaunchesSoFar().size() >= 5)
+            return true;
+        Click(FpsPage, IDC_FPS_HELP);
+        return false;
+    }, 5000));
     auto help = [](HWND page, const char *name, const char *mask) {
         return std::to_string((ULONG_PTR)page) + " open HELP_" + name + ".HTM in " + ProgramFolder + "\\help mask " +
                mask;
     };
-    EXPECT_EQ((std::vector<std::string>{ help(FpsPage, "FPS", "1280"), help(MoviesPage, "MOVIES", "1280"),
-                                         help(FpsPage, "FPS", "256") }),
-              std::vector<std::string>(Launches.begin(), Launches.begin() + 3));
+    const std::vector<std::string> expected = {
+        help(GeneralPage, "GENERAL", "1280"),
+        help(FpsPage, "FPS", "1280"),
+        help(MoviesPage, "MOVIES", "1280"),
+        help(ScreenshotsPage, "SCREENSHOTS", "1280"),
+        help(FpsPage, "FPS", "256"),
+    };
+    EXPECT_EQ(expected, std::vector<std::string>(Launches.begin(), Launches.begin() + 5));
     EXPECT_NE(GetCurrentThreadId(), LaunchThread) << "the hook's thread waited for the shell";
     EXPECT_EQ(S_FALSE, LaunchApartment) << "the shell was called outside a COM apartment";
     ReplaceImport("ShellExecuteExA", shellExecute);
     CloseHandle(Release);
 }
 
-/* A library call that lets a sent message in meets the end of the session: the library gets its last call once that
- * call has returned, and only then goes. */
+/* The call lets a sent message in; the library gets its last call once that call has returned, and only then
+ * goes. */
 TEST_F(PageSet, ASessionEndDuringALibraryCallIsFinishedRightAfterThatCall)
 {
-    const std::string send = folder_.Path() + "\\send-now", library = folder_.Path() + "\\zentu64.dll";
+    const std::string send = folder_.Path() + "\\send-now";
+    const std::string library = folder_.Path() + "\\zentu64.dll";
     SetEnvironmentVariableA("ZENTU_STANDIN_SEND", send.c_str());
-    HookLibrary = LoadLibraryA(library.c_str());     /* the fixture holds it too: freed too early, it stays mapped */
-    SessionEndHandler = EndCompanionSession;          /* as start-up hands it to the pages */
+    /* The fixture holds it too: freed too early, it stays mapped. */
+    HookLibrary = LoadLibraryA(library.c_str());
+    /* As start-up hands it to the pages. */
+    SessionEndHandler = EndCompanionSession;
     Create();
-    CloseHandle(CreateFileA(send.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    TouchFile(send);
     std::thread system([&] {
-        WaitUntil([&] { return GetFileAttributesA(send.c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000);
+        WaitUntil([&] { return !FileExists(send); }, 5000);
         SendMessageA(GeneralPage, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     });
     SetupCall();

@@ -9,7 +9,8 @@
 typedef UINT32 ApiOffsetsFields::*Field;
 #define F(name) &ApiOffsetsFields::name
 static const char Direct3DKey[] = "Software\\Microsoft\\Direct3D";
-static const char D3d9[] = "fakes/d3d9/D3D9.DLL", OpenGl[] = "fakes/opengl32/OPENGL32.DLL";
+static const char D3d9[] = "fakes/d3d9/D3D9.DLL";
+static const char OpenGl[] = "fakes/opengl32/OPENGL32.DLL";
 static const int FieldCount = sizeof(ApiOffsetsFields) / sizeof(UINT32);
 
 /* Every field distinct and non-zero: a field the probe should not touch shows. */
@@ -58,15 +59,45 @@ public:
     HMODULE Load(const char *name) const { return LoadLibraryA(File(name).c_str()); }
 
 private:
-    std::string path_, saved_;
+    std::string path_;
+    std::string saved_;
 };
 
+/* The fields a device measures. */
 static const std::vector<Field> Device = {
-    F(D3D9DevicePresentOffset),     F(D3D9DevicePresentProbe),       F(D3D9SwapChainPresentOffset),
+    F(D3D9DevicePresentOffset),     F(D3D9DevicePresentProbe),        F(D3D9SwapChainPresentOffset),
     F(D3D9SwapChainPresentProbe),   F(D3D9SetCursorPropertiesOffset), F(D3D9SetCursorPropertiesProbe),
-    F(D3D9SetCursorPositionOffset), F(D3D9SetCursorPositionProbe),   F(D3D9ShowCursorOffset),
-    F(D3D9ShowCursorProbe),         F(Reserved12),                   F(Reserved13)
+    F(D3D9SetCursorPositionOffset), F(D3D9SetCursorPositionProbe),    F(D3D9ShowCursorOffset),
+    F(D3D9ShowCursorProbe),         F(Reserved12),                    F(Reserved13),
 };
+
+/* Every field a complete pass over the retail runtime fills, the debug runtime's Present offsets when it was
+ * measured too; every other field untouched. */
+static ApiOffsetsFields CompleteRetailPass(const FakeSystem &system, bool debugPresents)
+{
+    HMODULE d3d9 = system.Load("D3D9.DLL");
+    HMODULE d3d9d = system.Load("D3D9D.DLL");
+    ApiOffsetsFields expected = Sentinel();
+    const std::pair<Field, UINT32> complete[] = {
+        { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
+        { F(D3D9SwapChainPresentOffset), ExportOffset(d3d9, "FakeSwapChainPresentCode") },
+        { F(D3D9SetCursorPropertiesOffset), ExportOffset(d3d9, "FakeSetCursorPropertiesCode") },
+        { F(D3D9SetCursorPositionOffset), ExportOffset(d3d9, "FakeSetCursorPositionCode") },
+        { F(D3D9ShowCursorOffset), ExportOffset(d3d9, "FakeShowCursorCode") },
+        { F(D3D9DevicePresentProbe), 2306 },
+        { F(D3D9SwapChainPresentProbe), 0 },
+        { F(D3D9SetCursorPropertiesProbe), 2307 },
+        { F(D3D9SetCursorPositionProbe), 2307 },
+        { F(D3D9ShowCursorProbe), 2307 },
+        { F(Reserved12), 0 },
+        { F(Reserved13), 0 },
+        { F(D3D9DebugDevicePresentOffset), debugPresents ? ExportOffset(d3d9d, "FakeDevicePresentCode") : 0 },
+        { F(D3D9DebugSwapChainPresentOffset), debugPresents ? ExportOffset(d3d9d, "FakeSwapChainPresentCode") : 0 },
+    };
+    for (const auto &f : complete)
+        expected.*f.first = f.second;
+    return expected;
+}
 
 TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentInTheDebugRuntime)
 {
@@ -74,10 +105,15 @@ TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentIn
      * debugPresents 1: the debug runtime's two Present offsets measured */
     const struct { const char *d3d9, *behaviour; bool debugRuntime; int result; std::vector<Field> zeroed, kept;
                    int debugPresents; } cases[] = {
-        { D3d9, "", false, 0, {}, {}, 0 }, { D3d9, "", true, 0, {}, {}, 1 }, { "", "", true, 1, {}, Device, 0 },
-        { OpenGl, "", false, 2, {}, Device, 0 }, { D3d9, "create31-null create30-null", true, 3, {}, Device, 0 },
-        { D3d9, "mode-fails", true, 4, {}, Device, 0 }, { D3d9, "create31-null", false, 0, {}, {}, 0 },
-        { D3d9, "device-fails", false, 0, {}, Device, 0 }, { D3d9, "driver-current", false, 0, {}, {}, 0 },
+        { D3d9, "", false, 0, {}, {}, 0 },
+        { D3d9, "", true, 0, {}, {}, 1 },
+        { "", "", true, 1, {}, Device, 0 },
+        { OpenGl, "", false, 2, {}, Device, 0 },
+        { D3d9, "create31-null create30-null", true, 3, {}, Device, 0 },
+        { D3d9, "mode-fails", true, 4, {}, Device, 0 },
+        { D3d9, "create31-null", false, 0, {}, {}, 0 },
+        { D3d9, "device-fails", false, 0, {}, Device, 0 },
+        { D3d9, "driver-current", false, 0, {}, {}, 0 },
         { D3d9, "swapchain-fails", false, 0, {}, { F(D3D9SwapChainPresentOffset), F(D3D9SwapChainPresentProbe) }, 0 },
         /* The debug runtime's entry points lie outside D3D9.DLL: no offsets, no codes. */
         { D3d9, "debug-always", false, 0, Device, {}, 0 },
@@ -100,29 +136,14 @@ TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentIn
         EXPECT_EQ(c.debugRuntime ? 1 : -1, ReadDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime"))
             << "the setting is put back";
 
-        HMODULE d3d9 = system.Load("D3D9.DLL"), d3d9d = system.Load("D3D9D.DLL");
-        ApiOffsetsFields expected = Sentinel();
-        const std::pair<Field, UINT32> complete[] = {
-            { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
-            { F(D3D9SwapChainPresentOffset), ExportOffset(d3d9, "FakeSwapChainPresentCode") },
-            { F(D3D9SetCursorPropertiesOffset), ExportOffset(d3d9, "FakeSetCursorPropertiesCode") },
-            { F(D3D9SetCursorPositionOffset), ExportOffset(d3d9, "FakeSetCursorPositionCode") },
-            { F(D3D9ShowCursorOffset), ExportOffset(d3d9, "FakeShowCursorCode") },
-            { F(D3D9DevicePresentProbe), 2306 }, { F(D3D9SwapChainPresentProbe), 0 },
-            { F(D3D9SetCursorPropertiesProbe), 2307 }, { F(D3D9SetCursorPositionProbe), 2307 },
-            { F(D3D9ShowCursorProbe), 2307 }, { F(Reserved12), 0 }, { F(Reserved13), 0 },
-            { F(D3D9DebugDevicePresentOffset), c.debugPresents ? ExportOffset(d3d9d, "FakeDevicePresentCode") : 0 },
-            { F(D3D9DebugSwapChainPresentOffset),
-              c.debugPresents ? ExportOffset(d3d9d, "FakeSwapChainPresentCode") : 0 },
-        };
-        for (const auto &f : complete)
-            expected.*f.first = f.second;
+        ApiOffsetsFields expected = CompleteRetailPass(system, c.debugPresents);
         for (Field f : c.zeroed)
             expected.*f = 0;
         for (Field f : c.kept)
             expected.*f = Sentinel().*f;
         ExpectFields(expected);
-        if (c.result == 0) {   /* NVIDIA's driver one below its threshold, or at it */
+        /* NVIDIA's driver one below its threshold, or at it. */
+        if (c.result == 0) {
             EXPECT_EQ(!strstr(c.behaviour, "driver-current"), ClassifyDisplayDriver() != 0);
         }
     }

@@ -5,23 +5,20 @@
 #include <algorithm>
 
 /* A program name of its own: the load order set for it reaches no other test. */
-static const char TestExe[] = "zentu64-probe-e2e.exe", ToolExe[] = "zentu64-probe.exe";
-
-static std::string SystemFile(const char *file)
-{
-    char folder[MAX_PATH] = "";
-    GetSystemDirectoryA(folder, sizeof folder);
-    return std::string(folder) + (*file ? "\\" : "") + file;
-}
+static const char TestExe[] = "zentu64-probe-e2e.exe";
+static const char ToolExe[] = "zentu64-probe.exe";
 
 /* An export's offset in a fake, loaded under a name of its own: Wine answers
  * the system's names with its own libraries. */
 static UINT32 Export(const std::string &file, const char *name)
 {
     std::string copy = UniqueTempFolder("zentu-export") + ".dll";
-    HMODULE module = CopyFileA(file.c_str(), copy.c_str(), FALSE) ? LoadLibraryA(copy.c_str()) : NULL;
+    HMODULE module = NULL;
+    if (CopyFileA(file.c_str(), copy.c_str(), FALSE))
+        module = LoadLibraryA(copy.c_str());
     UINT32 offset = ExportOffset(module, name);
-    FreeLibrary(module), DeleteFileA(copy.c_str());
+    FreeLibrary(module);
+    DeleteFileA(copy.c_str());
     return offset;
 }
 
@@ -50,7 +47,8 @@ private:
     static std::string Key(std::string exe) { return "Software\\Wine\\AppDefaults\\" + exe + "\\DllOverrides"; }
     ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" };
     ScopedValueRestore tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
-    std::string library_ = SystemFile("d3d9.dll"), backup_ = library_ + ".zentu-test-original";
+    std::string library_ = SystemFolderPath("d3d9.dll");
+    std::string backup_ = library_ + ".zentu-test-original";
 };
 
 /* The tool's INI text, written windowless, run in folder, and its exit code after it. */
@@ -60,12 +58,15 @@ static std::string ToolOutput(const std::string &folder)
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
     CompanionProcess tool;
-    long exitCode = tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", folder, file) ?
-                        tool.WaitExit(30000) : -2;      /* -1: a box keeps it waiting */
+    /* -1: a box keeps it waiting. */
+    long exitCode = -2;
+    if (tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", folder, file))
+        exitCode = tool.WaitExit(30000);
     CloseHandle(file);
     std::string output = ReadWholeFile(path);
     output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
-    return DeleteFileA(path.c_str()), output + "exit " + std::to_string(exitCode) + "\n";
+    DeleteFileA(path.c_str());
+    return output + "exit " + std::to_string(exitCode) + "\n";
 }
 
 typedef CompanionTest Probes;
@@ -88,36 +89,30 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
         CompanionFolder folder("normal", TestExe);
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath()));
-        HWND box = WaitForProcessWindow(companion.Pid(), "ZENTU error", 20000);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(c.text, ReadMessageBox(box).text);
-        ASSERT_TRUE(PressMessageBoxButton(box, "OK"));
+        AnsweredBox box = AnswerMessageBox(companion.Pid(), "ZENTU error", "OK", 20000);
+        ASSERT_TRUE(box.found);
+        EXPECT_EQ(c.text, box.content.text);
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
         EXPECT_FALSE(HasShutdownCall(folder.Calls()));
-        std::string tool = ToolOutput(folder.Path()), result = std::to_string(c.toolExitCode);
+        std::string tool = ToolOutput(folder.Path());
+        std::string result = std::to_string(c.toolExitCode);
         EXPECT_NE(std::string::npos, tool.find("Direct3D9Result=" + result + "\n")) << tool;
         EXPECT_NE(std::string::npos, tool.find("Warning=no\nexit " + result + "\n")) << tool;
     }
 }
 
-/* The runtime loads a helper by its bare name: from beside the program, never from the tool's current folder. */
-TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWarning)
+/* The runtime loads a helper by its bare name: from beside the program, never from the tool's current folder.
+ * The fake names an NVIDIA driver one version too old. */
+TEST_F(Probes, TheToolReportsWhatTheProbesFindWithTheDriversWarning)
 {
-    SystemFake fake("load-helper"); /* and an NVIDIA driver one version too old */
+    SystemFake fake("load-helper");
     CompanionFolder folder("normal", TestExe);
-    const std::string work = folder.Path() + "\\work", loaded = "\\planted-library-loaded";
-    CreateDirectoryA(work.c_str(), NULL);
-    for (const std::string &in : { folder.Path(), work })
-        ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(), (in + "\\zentu-helper.dll").c_str(),
-                              FALSE));
+    const std::string work = folder.Path() + "\\work";
+    ASSERT_TRUE(CreateDirectoryA(work.c_str(), NULL));
+    PlantHelperLibrary(work);
     const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL");
-    const UINT32 found[] = { Export(d3d9, "FakeDevicePresentCode"), Export(d3d9, "FakeSwapChainPresentCode"),
-                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers"),
-                             ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapLayerBuffers"),
-                             Export(d3d9, "FakeSetCursorPropertiesCode"), Export(d3d9, "FakeSetCursorPositionCode"),
-                             Export(d3d9, "FakeShowCursorCode") };
-    std::string output = ToolOutput(work);
+    HMODULE opengl = LoadLibraryA("opengl32.dll");
     char report[2048];
     snprintf(report, sizeof report,
              "[Probe]\nSystemFolder=%s\nDirect3D9Result=0\nOpenGLResult=0\n\n[ApiOffsets]\nReserved1=0\nReserved2=0\n"
@@ -130,10 +125,25 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
              "Reserved9=0\nReserved10=0\nReserved11=0\nReserved12=0\nReserved13=0\nDisplayDriverKind=1\n\n"
              "[DisplayDriver]\nAdapterDriverName=NV4_DISP.DLL\nAdapterDriverVersion=6.14.1.4350\nKind=NVIDIA\n"
              "Warning=yes\nexit 0\n",
-             SystemFile("").c_str(), found[0], found[1], found[2], found[3], found[4], found[5], found[6]);
-    EXPECT_EQ(report, output);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((work + loaded).c_str())) << "taken from the current folder";
+             SystemFolderPath().c_str(),
+             Export(d3d9, "FakeDevicePresentCode"),
+             Export(d3d9, "FakeSwapChainPresentCode"),
+             ExportOffset(opengl, "wglSwapBuffers"),
+             ExportOffset(opengl, "wglSwapLayerBuffers"),
+             Export(d3d9, "FakeSetCursorPropertiesCode"),
+             Export(d3d9, "FakeSetCursorPositionCode"),
+             Export(d3d9, "FakeShowCursorCode"));
+    EXPECT_EQ(report, ToolOutput(work));
+    EXPECT_FALSE(HelperLibraryLoadedFrom(work)) << "taken from the current folder";
+}
 
+/* Each field's place in the call and each probe's values are checked in-process; here one field of each
+ * probe and the driver's kind show that all three ran, after the warning was answered and before the hooks. */
+TEST_F(Probes, TheCompanionWarnsOfTheDriverThenHandsOverWhatTheProbesFoundUntilTheEnd)
+{
+    SystemFake fake("load-helper");
+    CompanionFolder folder("normal", TestExe);
+    PlantHelperLibrary(folder.Path());
     SetRunning(1);
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
@@ -145,11 +155,12 @@ TEST_F(Probes, TheToolReportsAndTheCompanionHandsOverWhatTheProbesFindAfterItsWa
     folder.WaitForCalls([](const std::vector<LibraryCall> &calls) { return FirstCallWithHooks(calls) >= 0; }, 20000);
     SetRunning(0);
     EXPECT_EQ(0, companion.WaitExit(15000));
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder.Path() + loaded).c_str())) << "none beside it";
+    EXPECT_TRUE(HelperLibraryLoadedFrom(folder.Path())) << "none beside it";
+    const std::string d3d9 = BuildPath("fakes/d3d9/D3D9.DLL");
     const std::pair<int, UINT32> expected[] = {
-        { 12, 0 }, { 13, 0 }, { 14, found[0] }, { 15, found[1] }, { 16, found[2] }, { 17, found[3] }, { 34, 0 },
-        { 35, 0 }, { 36, found[4] }, { 37, found[5] }, { 38, found[6] }, { 39, 2307 }, { 40, 2307 }, { 41, 2307 },
-        { 48, 2306 }, { 49, 0 }, { 53, 0 }, { 54, 0 }, { 55, 1 },
+        { 14, Export(d3d9, "FakeDevicePresentCode") },
+        { 16, ExportOffset(LoadLibraryA("opengl32.dll"), "wglSwapBuffers") },
+        { 55, 1 },
     };
     std::vector<LibraryCall> setups = folder.SetupCalls();
     int hooked = FirstCallWithHooks(setups);

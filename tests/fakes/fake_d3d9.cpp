@@ -31,7 +31,8 @@ extern const void *SwapChainTable[4], *DeviceTable[18], *Direct3DTable[17];
 /* Whether ZENTU_FAKE_D3D9 holds the word. */
 static bool Word(const char *word)
 {
-    char words[4096] = " ", key[64];
+    char words[4096] = " ";
+    char key[64];
     DWORD length = GetEnvironmentVariableA("ZENTU_FAKE_D3D9", words + 1, sizeof words - 2);
     strcpy(words + (length < sizeof words - 2 ? length + 1 : 1), " ");
     snprintf(key, sizeof key, " %s%s ", Prefix, word);
@@ -98,8 +99,11 @@ static HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(FakeObject *, UINT, D3DDI
 static HRESULT STDMETHODCALLTYPE CreateDevice(FakeObject *self, UINT, D3DDEVTYPE, HWND focus, DWORD,
                                              D3DPRESENT_PARAMETERS *parameters, FakeObject **device)
 {
-    if (!IsWindow(focus) || !IsWindow(parameters->hDeviceWindow))      /* a windowed device needs both, as a runtime's */
-        return *device = NULL, (HRESULT)0x8876086CL;                    /* D3DERR_INVALIDCALL */
+    /* A windowed device needs both, as a runtime's does. */
+    if (!IsWindow(focus) || !IsWindow(parameters->hDeviceWindow)) {
+        *device = NULL;
+        return (HRESULT)0x8876086CL; /* D3DERR_INVALIDCALL */
+    }
     static const BYTE present[16] = { 0x48, 0x89, 0x54, 0x24, 0x10, 0x48, 0x83, 0xEC,
                                       0x78, 0x48, 0x85, 0xC9, 0x48, 0x89, 0x5C, 0x24 };
     static const BYTE cursor[16] = { 0x8B, 0xFF, 0x55, 0x8B, 0xEC };
@@ -116,7 +120,8 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
         LoadLibraryA("zentu-helper.dll");
 #ifndef FAKE_DEBUG_RUNTIME
     static HMODULE debugRuntime;
-    DWORD setting = 0, size = sizeof setting;
+    DWORD setting = 0;
+    DWORD size = sizeof setting;
     if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", "LoadDebugRuntime", RRF_RT_REG_DWORD, NULL,
                      &setting, &size) != ERROR_SUCCESS)
         setting = 0;

@@ -12,6 +12,16 @@ std::string LibraryCall::Arg(int position) const
     return "";
 }
 
+UINT32 LibraryCall::Number(int position) const
+{
+    return (UINT32)strtoul(Arg(position).c_str(), NULL, 10);
+}
+
+unsigned long long LibraryCall::Address(int position) const
+{
+    return strtoull(Arg(position).c_str(), NULL, 16);
+}
+
 std::string LibraryCall::Text(int position) const
 {
     std::string field = Arg(position);
@@ -21,10 +31,16 @@ std::string LibraryCall::Text(int position) const
         return "";
     }
     std::string text;
-    for (size_t i = equals + 1; i < field.size(); i++) {
-        bool escaped = field[i] == '%' && i + 2 < field.size();   /* %XX: a byte in hexadecimal */
-        text += escaped ? (char)strtoul(field.substr(i + 1, 2).c_str(), NULL, 16) : field[i];
-        i += escaped ? 2 : 0;
+    size_t i = equals + 1;
+    while (i < field.size()) {
+        /* %XX: a byte in hexadecimal. */
+        if (field[i] == '%' && i + 2 < field.size()) {
+            text += (char)strtoul(field.substr(i + 1, 2).c_str(), NULL, 16);
+            i += 3;
+        } else {
+            text += field[i];
+            i++;
+        }
     }
     return text;
 }
@@ -40,13 +56,21 @@ std::vector<LibraryCall> ReadCalls(const std::string &path)
     std::vector<LibraryCall> calls;
     std::string content = ReadWholeFile(path);
     /* A last line without its end is still being written. */
-    for (size_t start = 0, end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    size_t start = 0;
+    size_t end = content.find("\r\n");
+    while (end != std::string::npos) {
         std::string line = content.substr(start, end - start);
+        start = end + 2;
+        end = content.find("\r\n", start);
         std::vector<std::string> fields;
-        for (size_t from = 0, tab = 0; tab != std::string::npos; from = tab + 1) {
-            tab = line.find('\t', from);
+        size_t from = 0;
+        size_t tab = line.find('\t');
+        while (tab != std::string::npos) {
             fields.push_back(line.substr(from, tab - from));
+            from = tab + 1;
+            tab = line.find('\t', from);
         }
+        fields.push_back(line.substr(from));
         if (fields.size() < 2)
             continue;
         std::vector<std::string> args(fields.begin() + 2, fields.end());

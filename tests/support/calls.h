@@ -3,18 +3,22 @@
 
 #include <windows.h>
 
-#include <stdlib.h>
-
 #include <string>
 #include <vector>
 
 /* A call the stand-in library or a fake received; args[0] is position 1. */
 struct LibraryCall {
-    std::string name; double timeMs; std::vector<std::string> args;
-    std::string Arg(int position) const; /* empty, and a failure, when there is none */
-    UINT32 Number(int position) const { return (UINT32)strtoul(Arg(position).c_str(), NULL, 10); }
-    unsigned long long Address(int position) const { return strtoull(Arg(position).c_str(), NULL, 16); }
-    std::string Text(int position) const;          /* the text behind one of the five text addresses */
+    std::string name;
+    /* The stand-in's performance-counter time of the call, in milliseconds. */
+    double timeMs;
+    std::vector<std::string> args;
+
+    /* Empty, and a failure, when there is none. */
+    std::string Arg(int position) const;
+    UINT32 Number(int position) const;
+    unsigned long long Address(int position) const;
+    /* The text behind one of the five text addresses. */
+    std::string Text(int position) const;
 };
 
 /* The offset of a module's export from the module's base; 0 when it has none. */

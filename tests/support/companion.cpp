@@ -15,15 +15,31 @@ CompanionFolder::CompanionFolder(const std::string &variant, const std::string &
         EXPECT_TRUE(CreateDirectoryA(path_.c_str(), NULL)) << path_;
     }
     EXPECT_TRUE(CopyFileA(BuildPath("install-test/zentu64.exe").c_str(), ExePath().c_str(), FALSE));
-    EXPECT_TRUE(variant.empty() || CopyFileA(BuildPath("standin/" + variant + "/zentu64.dll").c_str(),
-                                             (path_ + "\\zentu64.dll").c_str(), FALSE))
-        << "stand-in variant " << variant;
+    if (variant.empty())
+        return;
+    std::string library = BuildPath("standin/" + variant + "/zentu64.dll");
+    EXPECT_TRUE(CopyFileA(library.c_str(), (path_ + "\\zentu64.dll").c_str(), FALSE)) << "stand-in variant " << variant;
 }
 
 CompanionFolder::~CompanionFolder()
 {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
+}
+
+const std::string &CompanionFolder::Path() const
+{
+    return path_;
+}
+
+std::string CompanionFolder::ExePath() const
+{
+    return path_ + "\\" + exeName_;
+}
+
+std::vector<LibraryCall> CompanionFolder::Calls() const
+{
+    return ReadCalls(path_ + "\\zentu64-calls.log");
 }
 
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const
@@ -39,6 +55,45 @@ std::vector<LibraryCall> CompanionFolder::WaitForCalls(
     const std::function<bool(const std::vector<LibraryCall> &)> &pred, DWORD timeoutMs) const
 {
     std::vector<LibraryCall> calls;
-    WaitUntil([&] { return pred(calls = Calls()); }, timeoutMs);
+    WaitUntil([&] {
+        calls = Calls();
+        return pred(calls);
+    }, timeoutMs);
     return calls;
+}
+
+void PlantHelperLibrary(const std::string &folder)
+{
+    std::string planted = folder + "\\zentu-helper.dll";
+    ASSERT_TRUE(CopyFileA(BuildPath("fakes/planted/zentu-helper.dll").c_str(), planted.c_str(), FALSE)) << planted;
+}
+
+bool HelperLibraryLoadedFrom(const std::string &folder)
+{
+    return FileExists(folder + "\\planted-library-loaded");
+}
+
+void CompanionTest::SetRunning(DWORD running)
+{
+    SetSetting("Running", running);
+}
+
+void RunningCompanionTest::SetUp()
+{
+    SetRunning(1);
+    ASSERT_TRUE(companion_.Start(folder_.ExePath()));
+    ASSERT_TRUE(StartedUp(folder_.WaitForCalls(StartedUp, 20000)));
+}
+
+/* A quit posted to a page ends the loop at once; "Running" at 0 would wait for the next refresh. */
+void RunningCompanionTest::TearDown()
+{
+    if (!companion_.Running())
+        return;
+    HWND general = FindProcessWindow(companion_.Pid(), "ZENTU64 general", true);
+    if (general)
+        PostMessageA(general, WM_QUIT, 0, 0);
+    else
+        SetRunning(0);
+    companion_.WaitExit(10000);
 }

@@ -1,4 +1,4 @@
-/* The companion in a fresh program folder beside a stand-in library, and the end-to-end tests' fixture; with
+/* The companion in a fresh program folder beside a stand-in library, and the end-to-end tests' fixtures; with
  * the helpers every such test uses: its process, the record of its calls, its windows and boxes, input. */
 #pragma once
 
@@ -16,23 +16,41 @@ class CompanionFolder {
 public:
     explicit CompanionFolder(const std::string &variant, const std::string &exeName = "zentu64.exe", size_t padTo = 0);
     ~CompanionFolder();
-    const std::string &Path() const { return path_; }
-    std::string ExePath() const { return path_ + "\\" + exeName_; }
+    const std::string &Path() const;
+    std::string ExePath() const;
 
-    std::vector<LibraryCall> Calls() const { return ReadCalls(path_ + "\\zentu64-calls.log"); }
+    std::vector<LibraryCall> Calls() const;
     std::vector<LibraryCall> SetupCalls() const;
     /* The record as last read, once pred holds or the deadline passed. */
     std::vector<LibraryCall> WaitForCalls(const std::function<bool(const std::vector<LibraryCall> &)> &pred,
                                           DWORD timeoutMs) const;
 
 private:
-    std::string root_, path_, exeName_;
+    std::string root_;
+    std::string path_;
+    std::string exeName_;
 };
+
+/* The library the real hook library and graphics runtimes load by its bare name, planted in a folder; once
+ * loaded it leaves a mark beside itself. */
+void PlantHelperLibrary(const std::string &folder);
+bool HelperLibraryLoadedFrom(const std::string &folder);
 
 /* Every end-to-end test starts without the settings key and puts it back. */
 class CompanionTest : public testing::Test {
 protected:
     ScopedKeyRestore settingsKey_{ HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY };
 
-    static void SetRunning(DWORD running) { SetSetting("Running", running); }
+    static void SetRunning(DWORD running);
+};
+
+/* A companion started with "Running" at 1 in a fresh folder, its start-up calls in; asked to end with
+ * "Running" at 0 when the test leaves it running. */
+class RunningCompanionTest : public CompanionTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CompanionFolder folder_{ "normal" };
+    CompanionProcess companion_;
 };

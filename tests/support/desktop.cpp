@@ -5,8 +5,10 @@ bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs)
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            TranslateMessage(&msg), DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
         if (cond())
             return true;
         ULONGLONG now = GetTickCount64();
@@ -15,6 +17,11 @@ bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs)
         /* Woken by the next message; the cap also catches changes elsewhere. */
         MsgWaitForMultipleObjects(0, NULL, FALSE, (DWORD)(deadline - now < 20 ? deadline - now : 20), QS_ALLINPUT);
     }
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    WaitUntil([] { return false; }, milliseconds);
 }
 
 std::string WindowText(HWND window)
@@ -47,8 +54,16 @@ HWND FindProcessWindow(DWORD pid, const std::string &caption, bool hiddenToo)
 HWND WaitForProcessWindow(DWORD pid, const std::string &caption, DWORD timeoutMs)
 {
     HWND found = NULL;
-    WaitUntil([&] { return (found = FindProcessWindow(pid, caption, false)) != NULL; }, timeoutMs);
+    WaitUntil([&] {
+        found = FindProcessWindow(pid, caption, false);
+        return found != NULL;
+    }, timeoutMs);
     return found;
+}
+
+void ClickButton(HWND button)
+{
+    SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, NULL);
 }
 
 static std::vector<HWND> Children(HWND window)
@@ -89,4 +104,16 @@ bool PressMessageBoxButton(HWND box, const std::string &buttonText)
             return true;
         }
     return false;
+}
+
+AnsweredBox AnswerMessageBox(DWORD pid, const std::string &caption, const std::string &button, DWORD timeoutMs)
+{
+    AnsweredBox answered = { false, { "", false, {} }, NULL };
+    HWND box = WaitForProcessWindow(pid, caption, timeoutMs);
+    if (!box)
+        return answered;
+    answered.content = ReadMessageBox(box);
+    answered.owner = GetWindow(box, GW_OWNER);
+    answered.found = PressMessageBoxButton(box, button);
+    return answered;
 }

@@ -13,12 +13,22 @@ std::string BuildPath(const std::string &relative)
     return path;
 }
 
+std::string SystemFolderPath(const std::string &file)
+{
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, sizeof folder);
+    if (file.empty())
+        return folder;
+    return std::string(folder) + "\\" + file;
+}
+
 std::string UniqueTempFolder(const char *prefix)
 {
     static int counter;
+    counter++;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) +
+    return std::string(temp) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter) +
            "-" + std::to_string(GetTickCount());
 }
 
@@ -26,6 +36,18 @@ std::string ReadWholeFile(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void TouchFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file) << path;
+    CloseHandle(file);
 }
 
 /* Every process a test starts belongs to this job, which kills them when the
@@ -48,8 +70,11 @@ bool CompanionProcess::Start(const std::string &exePath, const std::string &argu
     std::string folder = currentFolder.empty() ? exePath.substr(0, exePath.rfind('\\')) : currentFolder;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (output)
-        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdOutput = startup.hStdError = output;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, output != NULL, output ? CREATE_NO_WINDOW : 0,
                         NULL, folder.c_str(), &startup, &info_)) {
         ADD_FAILURE() << "cannot start " << exePath << ": error " << GetLastError();
@@ -67,6 +92,16 @@ long CompanionProcess::WaitExit(DWORD timeoutMs)
         !GetExitCodeProcess(info_.hProcess, &code))
         return -1;
     return (long)code;
+}
+
+bool CompanionProcess::Running() const
+{
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD CompanionProcess::Pid() const
+{
+    return info_.dwProcessId;
 }
 
 CompanionProcess::~CompanionProcess()

@@ -7,10 +7,15 @@
 
 /* A path inside the build folder, as the Windows side sees it. */
 std::string BuildPath(const std::string &relative);
+/* The system folder, or a file in it. */
+std::string SystemFolderPath(const std::string &file = "");
 
 /* A new path under the temporary folder (not created). */
 std::string UniqueTempFolder(const char *prefix);
 std::string ReadWholeFile(const std::string &path);
+bool FileExists(const std::string &path);
+/* Creates an empty file, as the stand-in's triggers want it. */
+void TouchFile(const std::string &path);
 
 /* The companion process; killed when it goes if it still runs. */
 class CompanionProcess {
@@ -22,8 +27,8 @@ public:
                HANDLE output = NULL);
     /* The exit code, or -1 when the process is still running at the deadline. */
     long WaitExit(DWORD timeoutMs);
-    bool Running() const { return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
-    DWORD Pid() const { return info_.dwProcessId; }
+    bool Running() const;
+    DWORD Pid() const;
 
 private:
     PROCESS_INFORMATION info_ = {};

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 /* The key opened for access; NULL when it does not exist. */
 static HKEY OpenKey(HKEY root, const char *path, REGSAM access)
 {
@@ -13,6 +12,36 @@ static HKEY OpenKey(HKEY root, const char *path, REGSAM access)
 void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size)
 {
     EXPECT_EQ(ERROR_SUCCESS, RegSetKeyValueA(root, path, name, type, data, size)) << path << " " << name;
+}
+
+void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value)
+{
+    SetRawValue(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value)
+{
+    SetRawValue(root, path, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+
+void DeleteValue(HKEY root, const char *path, const char *name)
+{
+    RegDeleteKeyValueA(root, path, name);
+}
+
+void SetSetting(const char *name, DWORD type, const void *data, DWORD size)
+{
+    SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, type, data, size);
+}
+
+void SetSetting(const char *name, DWORD value)
+{
+    SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, value);
+}
+
+void SetSetting(const char *name, const std::string &text)
+{
+    SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, text);
 }
 
 int CountValues(HKEY root, const char *path)
@@ -28,7 +57,8 @@ int CountValues(HKEY root, const char *path)
 
 void DeleteKey(HKEY root, const char *path)
 {
-    RegDeleteTreeA(root, path), RegDeleteKeyA(root, path);
+    RegDeleteTreeA(root, path);
+    RegDeleteKeyA(root, path);
 }
 
 bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data)
@@ -46,10 +76,11 @@ bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::
 
 long long ReadDwordValue(HKEY root, const char *path, const char *name)
 {
-    DWORD type = 0; std::vector<BYTE> data;
-    if (!ReadValue(root, path, name, &type, &data))
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    if (!ReadValue(root, path, name, &type, &data) || type != REG_DWORD || data.size() != sizeof(DWORD))
         return -1;
-    return type == REG_DWORD && data.size() == sizeof(DWORD) ? *(const DWORD *)data.data() : -2;
+    return *(const DWORD *)data.data();
 }
 
 ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), path_(path)
@@ -58,10 +89,12 @@ ScopedKeyRestore::ScopedKeyRestore(HKEY root, const char *path) : root_(root), p
     existed_ = key != NULL;
     char name[16384];
     DWORD length = sizeof name;
-    for (DWORD i = 0; key && RegEnumValueA(key, i, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS; i++) {
+    DWORD index = 0;
+    while (key && RegEnumValueA(key, index, name, &length, NULL, NULL, NULL, NULL) == ERROR_SUCCESS) {
         values_.push_back({ name, 0, {} });
         ReadValue(root, path, name, &values_.back().type, &values_.back().data);
         length = sizeof name;
+        index++;
     }
     if (key)
         RegCloseKey(key);
@@ -81,7 +114,8 @@ ScopedKeyRestore::~ScopedKeyRestore()
 ScopedValueRestore::ScopedValueRestore(HKEY root, const std::string &path, const std::string &name)
     : root_(root), path_(path), name_(name), existed_(ReadValue(root, path.c_str(), name.c_str(), &type_, &data_))
 {
-    for (size_t end = 0; end != std::string::npos;) {
+    size_t end = 0;
+    while (end != std::string::npos) {
         end = path.find('\\', end + 1);
         std::string part = path.substr(0, end);
         if (CountValues(root, part.c_str()) < 0) {

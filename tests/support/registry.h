@@ -10,27 +10,22 @@
 
 /* Writes a value, creating the key path as needed. */
 void SetRawValue(HKEY root, const char *path, const char *name, DWORD type, const void *data, DWORD size);
-inline void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value)
-    { SetRawValue(root, path, name, REG_DWORD, &value, sizeof value); }
-inline void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value)
-    { SetRawValue(root, path, name, REG_SZ, value.c_str(), (DWORD)value.size() + 1); }
-inline void DeleteValue(HKEY root, const char *path, const char *name) { RegDeleteKeyValueA(root, path, name); }
+void SetDwordValue(HKEY root, const char *path, const char *name, DWORD value);
+void SetStringValue(HKEY root, const char *path, const char *name, const std::string &value);
+void DeleteValue(HKEY root, const char *path, const char *name);
 /* Number of values in the key; -1 when it does not exist. */
 int CountValues(HKEY root, const char *path);
 void DeleteKey(HKEY root, const char *path);
 
 /* One value as it stands: false when it (or its key) is absent. */
 bool ReadValue(HKEY root, const char *path, const char *name, DWORD *type, std::vector<BYTE> *data);
-/* A REG_DWORD value; -1 when it (or its key) is absent, -2 when it is not a REG_DWORD. */
+/* A REG_DWORD value; -1 when it (or its key) is absent or holds another type. */
 long long ReadDwordValue(HKEY root, const char *path, const char *name);
 
 /* Values in the main tool's settings key, as it writes them. */
-inline void SetSetting(const char *name, DWORD type, const void *data, DWORD size)
-    { SetRawValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, type, data, size); }
-inline void SetSetting(const char *name, DWORD value)
-    { SetDwordValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, value); }
-inline void SetSetting(const char *name, const std::string &text)
-    { SetStringValue(HKEY_LOCAL_MACHINE, TEST_SETTINGS_KEY, name, text); }
+void SetSetting(const char *name, DWORD type, const void *data, DWORD size);
+void SetSetting(const char *name, DWORD value);
+void SetSetting(const char *name, const std::string &text);
 
 /* Puts one value back as it was when this goes (or removes it), and removes
  * whatever part of the key path did not exist before; nothing else is touched. */
@@ -41,10 +36,14 @@ public:
 
 private:
     HKEY root_;
-    std::string path_, name_, createdFrom_; /* createdFrom_: the first part of the path that was missing */
+    std::string path_;
+    std::string name_;
+    /* The first part of the path that was missing. */
+    std::string createdFrom_;
     DWORD type_ = 0;
     std::vector<BYTE> data_;
-    bool existed_; /* declared after the two its initialiser fills, so that they are built first */
+    /* Declared after the two its initialiser fills, so that they are built first. */
+    bool existed_;
 };
 
 /* Saves a key's values (not its subkeys) and puts them back when it goes;
@@ -55,7 +54,11 @@ public:
     ~ScopedKeyRestore();
 
 private:
-    struct Value { std::string name; DWORD type; std::vector<BYTE> data; };
+    struct Value {
+        std::string name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
     HKEY root_;
     std::string path_;
     bool existed_;

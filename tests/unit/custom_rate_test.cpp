@@ -10,8 +10,13 @@ TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
 {
     /* "23.976" and its terminator need 7 bytes: 6 are refused untouched. */
     const struct { DWORD rate; size_t size; int result; const char *text; } cases[] = {
-        { 30000, 32, 0, "30" }, { 29500, 32, 0, "29.5" }, { 25050, 32, 0, "25.05" }, { 25005, 32, 0, "25.005" },
-        { 0, 32, 0, "0" }, { 23976, 6, 1, "abcdef" }, { 23976, 7, 0, "23.976" },
+        { 30000, 32, 0, "30" },
+        { 29500, 32, 0, "29.5" },
+        { 25050, 32, 0, "25.05" },
+        { 25005, 32, 0, "25.005" },
+        { 0, 32, 0, "0" },
+        { 23976, 6, 1, "abcdef" },
+        { 23976, 7, 0, "23.976" },
     };
     for (const auto &c : cases) {
         char text[32] = "abcdef";
@@ -25,8 +30,13 @@ TEST(CustomRate, TheBoxShowsAsFewDigitsAsTheRateNeeds)
 TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
 {
     const struct { std::string text; DWORD rate; } cases[] = {
-        { "29.97", 29970 }, { "16.001", 16000 }, { "9.999", 10000 }, { "150", 100000 }, { "12.3.4", 12300 },
-        { "4" + std::string(39, '9'), 100000 }, { "1e300", 100000 },
+        { "29.97", 29970 },
+        { "16.001", 16000 },
+        { "9.999", 10000 },
+        { "150", 100000 },
+        { "12.3.4", 12300 },
+        { "4" + std::string(39, '9'), 100000 },
+        { "1e300", 100000 },
         { std::string(254, '9'), 100000 } /* the most the box takes */,
     };
     for (const auto &c : cases) {
@@ -39,7 +49,9 @@ TEST(CustomRate, ConversionTruncatesInSinglePrecisionAndClamps)
 TEST(CustomRate, CleaningKeepsDigitsAndPointsAndPlacesTheCaret)
 {
     const struct { const char *typed, *cleaned; BOOL dropped; int caret; } cases[] = {
-        { "a29.97", "29.97", TRUE, 0 }, { "1a2b3", "123", TRUE, 2 }, { "29.97", "29.97", FALSE, -1 },
+        { "a29.97", "29.97", TRUE, 0 },
+        { "1a2b3", "123", TRUE, 2 },
+        { "29.97", "29.97", FALSE, -1 },
         { "\x80" "3\xff", "3", TRUE, 1 },
     };
     for (const auto &c : cases) {

@@ -5,15 +5,21 @@
 #include <string.h>
 #include <string>
 
-/* A path that does not fit is refused whole: the buffer keeps its bytes. */
+/* Refused: the buffer keeps its bytes. */
 TEST(Folders, PathsAreJoinedAndCutWholeOrNotAtAll)
 {
     /* repeat: base is this many 'a', for a cut the module path of that index; tail NULL: cut the module path at its
      * last backslash; expected "": base + tail, NULL: refused */
     static const struct { size_t repeat; const char *tail, *expected; } cases[] = {
-        { 0, NULL, "C:\\Program Files\\Zentu" }, { 1, NULL, "C:" }, { 2, NULL, NULL },
-        { 250, "\\help", "" }, { 251, "\\help", NULL },       /* 255 characters, the most a buffer holds */
-        { 243, "\\zentu64.dll", "" }, { 244, "\\zentu64.dll", NULL }, { 255, "", "" }, { 256, "", NULL },
+        { 0, NULL, "C:\\Program Files\\Zentu" },
+        { 1, NULL, "C:" },
+        { 2, NULL, NULL },
+        { 250, "\\help", "" },
+        { 251, "\\help", NULL }, /* 255 characters, the most a buffer holds */
+        { 243, "\\zentu64.dll", "" },
+        { 244, "\\zentu64.dll", NULL },
+        { 255, "", "" },
+        { 256, "", NULL },
     };
     const char *modules[] = { "C:\\Program Files\\Zentu\\zentu64.exe", "C:\\zentu64.exe", "zentu64.exe" };
     for (const auto &c : cases) {

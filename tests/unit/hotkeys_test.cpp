@@ -26,8 +26,13 @@ TEST(HotkeyCode, EventsTakeAltFromTheMessageKindAndPressesAssignItFromTheAltFlag
 TEST(HotkeyCode, MatchIgnoresOnlyTheScanCodeAndTheShiftAndControlPlaces)
 {
     static const struct { HotkeyCode hotkey, eventCode; BOOL matches; } cases[] = {
-        { 0xFFFF0778, 0x0478, TRUE }, { 0x0078, 0x0478, FALSE }, { 0x0478, 0x0C78, FALSE }, { 0x1478, 0x0478, FALSE },
-        { 0x0479, 0x0478, FALSE }, { 0x0400, 0x0400, FALSE } /* no key, no match */, { 0, 0, FALSE },
+        { 0xFFFF0778, 0x0478, TRUE },
+        { 0x0078, 0x0478, FALSE },
+        { 0x0478, 0x0C78, FALSE },
+        { 0x1478, 0x0478, FALSE },
+        { 0x0479, 0x0478, FALSE },
+        { 0x0400, 0x0400, FALSE }, /* no key, no match */
+        { 0, 0, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.matches, HotkeyMatches(c.hotkey, c.eventCode)) << std::hex << c.hotkey << " " << c.eventCode;
@@ -36,8 +41,12 @@ TEST(HotkeyCode, MatchIgnoresOnlyTheScanCodeAndTheShiftAndControlPlaces)
 TEST(HotkeyCode, KeyNameArgumentTakesTheHotkeysOwnScanCodeOverTheMapping)
 {
     static const struct { HotkeyCode hotkey; UINT mapped; LONG argument; } cases[] = {
-        { 0x0078, 0x43, 0x00430000 }, { 0x12340078, 0x99, 0x00340000 }, { 0x01000078, 0x43, 0 },
-        { 0x0C2D, 0x52, 0x01520000 }, { 0x00520C2D, 0x11, 0x01520000 }, { 0x0078, 0x1E0, 0x00E00000 },
+        { 0x0078, 0x43, 0x00430000 },
+        { 0x12340078, 0x99, 0x00340000 },
+        { 0x01000078, 0x43, 0 },
+        { 0x0C2D, 0x52, 0x01520000 },
+        { 0x00520C2D, 0x11, 0x01520000 },
+        { 0x0078, 0x1E0, 0x00E00000 },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.argument, HotkeyKeyNameArgument(c.hotkey, c.mapped)) << std::hex << c.hotkey << " " << c.mapped;
@@ -46,9 +55,13 @@ TEST(HotkeyCode, KeyNameArgumentTakesTheHotkeysOwnScanCodeOverTheMapping)
 TEST(HotkeyText, IsTheKeysNameOrNumberBehindTheAltPrefixCutTo55Bytes)
 {
     static const struct { HotkeyCode hotkey; const char *text; } cases[] = {
-        { 0, "None" }, { 0x0778, "Alt - F9" } /* Shift and Control places */, { 0x0C2D, "Alt - Insert" },
-        { 0x003B0078, "F1" } /* the scan code names the key */, { 0x01000078, "0x0078" } /* scan code 0 */,
-        { 0x0100F3AB, "0xF0AB" }, { 0x01000405, "Alt - 0x0005" },
+        { 0, "None" },
+        { 0x0778, "Alt - F9" }, /* Shift and Control places */
+        { 0x0C2D, "Alt - Insert" },
+        { 0x003B0078, "F1" }, /* the scan code names the key */
+        { 0x01000078, "0x0078" }, /* scan code 0 */
+        { 0x0100F3AB, "0xF0AB" },
+        { 0x01000405, "Alt - 0x0005" },
     };
     char text[HOTKEY_TEXT_SIZE] = "";
     for (const auto &c : cases) {
@@ -65,8 +78,11 @@ TEST(HotkeyText, IsTheKeysNameOrNumberBehindTheAltPrefixCutTo55Bytes)
 TEST(HookWatchdog, TheHookMayBeLostOnlyAfterAnAbsenceLongerThanTheTimeoutWithInputMeanwhile)
 {
     static const struct { DWORD away, timeout; BOOL input, mayBeLost; } cases[] = {
-        { 301, 300, TRUE, TRUE }, { 300, 300, TRUE, FALSE } /* the whole timeout waited */, { 1001, 1000, TRUE, TRUE },
-        { 5000, 300, FALSE, FALSE } /* nothing was kept waiting */, { 999, 1000, TRUE, FALSE },
+        { 301, 300, TRUE, TRUE },
+        { 300, 300, TRUE, FALSE }, /* the whole timeout waited */
+        { 1001, 1000, TRUE, TRUE },
+        { 5000, 300, FALSE, FALSE }, /* nothing was kept waiting */
+        { 999, 1000, TRUE, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.mayBeLost, KeyboardHookMayBeLost(c.away, c.timeout, c.input))

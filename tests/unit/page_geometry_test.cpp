@@ -8,9 +8,15 @@
 TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
 {
     const struct { INT32 x, y; PageClickKind kind; int tab; } cases[] = {
-        { 10, 59, CLICK_TAB, 0 },  { 9, 45, CLICK_TAB, -1 },   { 75, 39, CLICK_TAB, 1 },    { 121, 45, CLICK_TAB, 2 },
-        { 266, 45, CLICK_TAB, 3 }, { 267, 45, CLICK_TAB, -1 }, { 100, 60, CLICK_NOTHING, -1 },
-        { 100, 29, CLICK_NOTHING, -1 }, { 100, 28, CLICK_DRAG, -1 },
+        { 10, 59, CLICK_TAB, 0 },
+        { 9, 45, CLICK_TAB, -1 },
+        { 75, 39, CLICK_TAB, 1 },
+        { 121, 45, CLICK_TAB, 2 },
+        { 266, 45, CLICK_TAB, 3 },
+        { 267, 45, CLICK_TAB, -1 },
+        { 100, 60, CLICK_NOTHING, -1 },
+        { 100, 29, CLICK_NOTHING, -1 },
+        { 100, 28, CLICK_DRAG, -1 },
     };
     for (const auto &c : cases) {
         int tab = 99;
@@ -24,7 +30,8 @@ TEST(PageGeometry, ClicksInTheTabRowChooseATabAndTheTitleBandDrags)
 TEST(PageGeometry, TheDesignSpaceScalesWithThePageSize)
 {
     const struct { INT32 x, y, width, height, designX, designY, ellipseWidth, ellipseHeight; } cases[] = {
-        { 175, 150, 350, 300, 200, 150, 44, 50 }, { -10, 5, 400, 281, -10, 5, 50, 47 },   /* signed, towards zero */
+        { 175, 150, 350, 300, 200, 150, 44, 50 },
+        { -10, 5, 400, 281, -10, 5, 50, 47 }, /* signed, towards zero */
         { 5, 5, 0, 0, -1, -1, 0, 0 },                                                     /* not measured: nothing */
     };
     for (const auto &c : cases) {
@@ -42,11 +49,17 @@ TEST(PageGeometry, APlacementFitsWithThePagesSizeAndItsTitleBandOnTheWorkArea)
 {
     const RECT work = { 0, 0, 1280, 1000 };
     const struct { RECT stored; BOOL fits; } cases[] = {
-        { { 37, 971, 437, 1271 }, TRUE }, { { 37, 972, 437, 1272 }, FALSE }, { { 37, -5, 437, 295 }, FALSE },
-        { { -1, 41, 399, 341 }, FALSE },  { { 881, 41, 1281, 341 }, FALSE }, { { 37, 41, 437, 342 }, FALSE },
+        { { 37, 971, 437, 1271 }, TRUE },
+        { { 37, 972, 437, 1272 }, FALSE },
+        { { 37, -5, 437, 295 }, FALSE },
+        { { -1, 41, 399, 341 }, FALSE },
+        { { 881, 41, 1281, 341 }, FALSE },
+        { { 37, 41, 437, 342 }, FALSE },
         /* Hostile records whose 32-bit differences wrap back to the page's size. */
-        { { 37, 2147483600, 437, -2147483396 }, FALSE }, { { 2147483600, 41, -2147483296, 341 }, FALSE },
-        { { 37, -2147483648, 437, -2147483348 }, FALSE }, { { 37, 2147483000, 437, 2147483300 }, FALSE },
+        { { 37, 2147483600, 437, -2147483396 }, FALSE },
+        { { 2147483600, 41, -2147483296, 341 }, FALSE },
+        { { 37, -2147483648, 437, -2147483348 }, FALSE },
+        { { 37, 2147483000, 437, 2147483300 }, FALSE },
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.fits, PlacementFits(&c.stored, 400, 300, &work)) << c.stored.left << ", " << c.stored.top;
@@ -57,7 +70,9 @@ TEST(PageGeometry, CaptureSizeKeepsAScreenOfAtLeast1920000PixelsAndRoundsTheBuff
 {
     const UINT32 cases[][5] = { { 800, 2400, 800, 2400, 7733248 }, { 1000, 1500, 1600, 1500, 9633792 } };
     for (const auto &c : cases) {
-        UINT32 width = c[0], height = c[1], buffer = 0;
+        UINT32 width = c[0];
+        UINT32 height = c[1];
+        UINT32 buffer = 0;
         ComputeCaptureSize(&width, &height, &buffer);
         EXPECT_EQ((std::vector<UINT32>{ c[2], c[3], c[4] }), (std::vector<UINT32>{ width, height, buffer }));
     }

@@ -22,9 +22,12 @@ TEST(ProbeRules, PresentNeedsAll16BytesOfItsPrologueTheCursorMethodsTheFirst5)
 TEST(ProbeRules, DriverKindIsTheWholeFileNameIgnoringTheCaseOfAsciiLettersOnly)
 {
     const std::pair<const char *, int> cases[] = {
-        { "nv4_disp.dll", DISPLAY_DRIVER_NVIDIA }, { "Nv4_Disp.DLL", DISPLAY_DRIVER_NVIDIA },
-        { "ATI2DVAG.DLL", DISPLAY_DRIVER_ATI },    { "nv4_disp.dl", DISPLAY_DRIVER_OTHER },
-        { "xnv4_disp.dll", DISPLAY_DRIVER_OTHER }, { "NV4\x7F" "DISP.DLL", DISPLAY_DRIVER_OTHER },
+        { "nv4_disp.dll", DISPLAY_DRIVER_NVIDIA },
+        { "Nv4_Disp.DLL", DISPLAY_DRIVER_NVIDIA },
+        { "ATI2DVAG.DLL", DISPLAY_DRIVER_ATI },
+        { "nv4_disp.dl", DISPLAY_DRIVER_OTHER },
+        { "xnv4_disp.dll", DISPLAY_DRIVER_OTHER },
+        { "NV4\x7F" "DISP.DLL", DISPLAY_DRIVER_OTHER },
     };
     for (const auto &c : cases)
         EXPECT_EQ((UINT32)c.second, DisplayDriverKindOf(c.first)) << c.first;

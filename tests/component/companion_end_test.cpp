@@ -69,13 +69,6 @@ protected:
     void *shellExecute_ = NULL;
 };
 
-TEST_F(LibraryEnd, WithNoLaunchRunningTheLibraryIsFreedWithTheEnd)
-{
-    EndCompanionSession();
-    ExpectOneShutdownCallAtTheEnd(folder_.Calls());
-    EXPECT_FALSE(LibraryMapped());
-}
-
 TEST_F(LibraryEnd, ALaunchEndingWithinTheBoundIsWaitedForBeforeTheLibraryGoes)
 {
     StartBlockingLaunch();

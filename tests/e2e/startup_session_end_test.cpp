@@ -14,12 +14,12 @@ TEST_F(StartupSessionEnd, EndsInOrderWithoutHooksOrBoxAndFreesTheInstanceAtOnce)
 {
     CompanionFolder folder("normal");
     std::string send = folder.Path() + "\\send-now";
-    CloseHandle(CreateFileA(send.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    TouchFile(send);
     SetEnvironmentVariableA("ZENTU_STANDIN_SEND", send.c_str());
     SetRunning(1);
     CompanionProcess companion;
     ASSERT_TRUE(companion.Start(folder.ExePath()));
-    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(send.c_str()) == INVALID_FILE_ATTRIBUTES; }, 20000))
+    ASSERT_TRUE(WaitUntil([&] { return !FileExists(send); }, 20000))
         << "the first library call never began";
     HWND general = FindProcessWindow(companion.Pid(), "ZENTU64 general", true);
     ASSERT_TRUE(general);

@@ -26,6 +26,25 @@ CompanionFolder::~CompanionFolder()
     std::filesystem::remove_all(root_, ignored);
 }
 
+static std::vector<LibraryCall> RecordLines(const std::string &folder, bool frames)
+{
+    std::vector<LibraryCall> lines;
+    for (const LibraryCall &line : ReadCalls(folder + "\\zentu64-calls.log"))
+        if ((line.name == "ZentuFrames") == frames)
+            lines.push_back(line);
+    return lines;
+}
+
+std::vector<LibraryCall> CompanionFolder::Calls() const
+{
+    return RecordLines(path_, false);
+}
+
+std::vector<LibraryCall> CompanionFolder::Frames() const
+{
+    return RecordLines(path_, true);
+}
+
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const
 {
     std::vector<LibraryCall> setups;

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-DemoOptions Options = { 0.0, 60.0, FALSE, FALSE };
+DemoOptions Options = { 0.0, 60.0, FALSE, FALSE, FALSE, 0, 0 };
 HWND GameWindow;
 
 static const int ClientWidth = 320;
@@ -31,6 +31,8 @@ static int ParseOptions(int argc, char **argv)
             Options.late = TRUE;
         else if (strcmp(argv[i], "--swapchain") == 0)
             Options.swapChain = TRUE;
+        else if (strcmp(argv[i], "--at") == 0 && hasValue)
+            Options.placed = sscanf(argv[++i], "%d,%d", &Options.x, &Options.y) == 2;
         else
             return 1;
     }
@@ -64,7 +66,8 @@ static HWND CreateGameWindow(const char *title)
     RECT frame = { 0, 0, ClientWidth, ClientHeight };
     DWORD style = WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX);
     AdjustWindowRect(&frame, style, FALSE);
-    return CreateWindowExA(0, windowClass.lpszClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+    return CreateWindowExA(0, windowClass.lpszClassName, title, style, Options.placed ? Options.x : CW_USEDEFAULT,
+                           Options.placed ? Options.y : CW_USEDEFAULT,
                            frame.right - frame.left, frame.bottom - frame.top, NULL, NULL, windowClass.hInstance,
                            NULL);
 }
@@ -97,7 +100,7 @@ static void WaitForFrame(double start, long frames)
 int RunDemo(int argc, char **argv, const DemoGraphics *graphics)
 {
     if (ParseOptions(argc, argv) != 0) {
-        fprintf(stderr, "usage: %s [--seconds N] [--fps N] [--late] [--swapchain]\n", graphics->name);
+        fprintf(stderr, "usage: %s [--seconds N] [--fps N] [--late] [--swapchain] [--at X,Y]\n", graphics->name);
         return 2;
     }
     if (!Options.late && graphics->load() != 0)

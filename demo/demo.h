@@ -8,6 +8,7 @@
  *   --seconds N   end after N seconds (default: run until the window closes)
  *   --fps N       present at most N frames a second (default 60; 0: as fast as it can)
  *   --late        load the graphics library only after the window exists
+ *   --at X,Y      the window's top-left corner on the screen (default: the system's choice)
  *   --swapchain   (Direct3D 9) present through the swap chain instead of the device
  *
  * At its end a game prints one line on standard output and exits 0:
@@ -24,6 +25,9 @@ struct DemoOptions {
     double fps;       /* 0: uncapped */
     BOOL late;
     BOOL swapChain;
+    BOOL placed;
+    int x;
+    int y;
 };
 
 extern DemoOptions Options;

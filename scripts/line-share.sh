@@ -2,8 +2,9 @@
 # How big the test suite is next to the product it tests: non-blank lines of
 # each, folder by folder, and the suite's share of all those lines in percent
 # (the figure to hold between 25 and 35), with tests per product line beside.
-# The stand-in library (standin/) and the benchmarks (bench/) count on
-# neither side: they are neither the product nor its pass/fail tests.
+# The stand-in library (standin/), the demo games (demo/) and the benchmarks
+# (bench/) count on neither side: they are neither the product nor its
+# pass/fail tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

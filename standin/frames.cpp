@@ -482,8 +482,13 @@ void LeaveGame(BOOL processEnds)
                 if (FrameHooks[i].address)
                     WriteFrameLine(SessionRecordPath, i, "ended", FrameHooks[i].count, FrameHooks[i].offset);
         }
-    } else if (Counting) {
-        StopCounting("unhooked");
+    } else {
+        if (Counting)
+            StopCounting("unhooked");
+        /* A handler left without a watcher must not outlive the library. */
+        if (CountingHandler)
+            RemoveVectoredExceptionHandler(CountingHandler);
+        CountingHandler = NULL;
     }
     if (Shared)
         UnmapViewOfFile(Shared);

@@ -11,6 +11,8 @@
  * Line format (tab-separated):
  *   ZentuSetup  <microseconds>  <arg 1> ... <arg 59>
  *   ZentuCount  <microseconds>  <arg 1> <arg 2>
+ * and the frame lines the library's copies in the games write (frames.cpp):
+ *   ZentuFrames <microseconds>  <pid> <exe> <entry> <state> <count> <where>
  * Hook handles and addresses are written as 0x<hex>; the five text addresses
  * as 0x<hex>=<text>, the text with '%', control bytes and bytes above 0x7E
  * written as %HH. 32-bit arguments are unsigned decimals.

@@ -11,7 +11,7 @@ zentu_install_packages
 
 run_pid=
 cleanup() {
-    if [ -n "$run_pid" ]; then kill -INT "$run_pid" 2>/dev/null || true; wait "$run_pid" 2>/dev/null || true; fi
+    if [ -n "$run_pid" ]; then kill -TERM "$run_pid" 2>/dev/null || true; wait "$run_pid" 2>/dev/null || true; fi
     zentu_stop_xvfb
 }
 trap cleanup EXIT
@@ -30,7 +30,11 @@ sleep 2     # two more lines a game
 shot="$ZENTU_BUILD/demo-screen.png"
 import -window root "$shot"
 # The text itself, not @file: Debian's ImageMagick policy refuses indirect reads.
-lines=$(grep -E '^zentu64-demo-(d3d9|gl)\.exe: ' "$output" | tail -n 8)
-convert "$shot" \( -background '#202020' -fill '#e0e0e0' -font DejaVu-Sans-Mono -pointsize 13 \
-    -size 764x -bordercolor '#202020' -border 8 label:"$lines" \) -append docs/demo.png
+lines=$(grep -E '^zentu64-demo-(d3d9|gl)\.exe: .* frames/s$' "$output" | tail -n 6)
+font=/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf
+# No window manager runs on the private display: the games' names go above their windows.
+convert "$shot" -font "$font" -pointsize 13 -fill '#e0e0e0' \
+    -annotate +44+30 'zentu64-demo-d3d9.exe (Present)' -annotate +404+30 'zentu64-demo-gl.exe (wglSwapBuffers)' \
+    \( -background '#202020' -fill '#e0e0e0' -font "$font" -pointsize 13 label:"$lines" \
+       -bordercolor '#202020' -border 8 -gravity west -extent 780x \) -append docs/demo.png
 zentu_say "docs/demo.png written"

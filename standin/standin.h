@@ -38,4 +38,5 @@ void ReachGame(void);
 /* DLL_PROCESS_DETACH: the last count when the process ends, the entry points
  * put back when only the library goes. */
 void LeaveGame(BOOL processEnds);
+/* DLL_PROCESS_ATTACH: the frame counting's locks. */
 void StartFrames(void);

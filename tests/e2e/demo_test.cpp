@@ -109,7 +109,7 @@ TEST_F(Demo, AGameRunningWhenTheCompanionEndsPresentsOnAndItsCountStops)
 {
     StartCompanion(folder_, companion_);
     DemoGame game;
-    ASSERT_TRUE(game.Start("zentu64-demo-gl.exe", "--seconds 6"));
+    ASSERT_TRUE(game.Start("zentu64-demo-gl.exe", "--seconds 8"));  /* the shutdown takes up to a refresh */
     EXPECT_EQ("counting", WaitForState(game, "wglSwapBuffers", "counting").state) << "no line a second";
     StopCompanion(companion_);
     FrameLine last = WaitForState(game, "wglSwapBuffers", "unhooked");

@@ -2,7 +2,7 @@
 # lands in a folder of its own under standin/ so a test can copy the one it
 # needs beside zentu64.exe.
 function(zentu_add_standin target folder)
-  add_library(${target} SHARED standin/standin.cpp)
+  add_library(${target} SHARED standin/standin.cpp standin/frames.cpp standin/standin.h)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR} ${ZENTU_GENERATED_DIR})
   target_compile_definitions(${target} PRIVATE ${ARGN})
   target_link_libraries(${target} PRIVATE user32)

@@ -33,12 +33,16 @@ zentu_install_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null >/dev/null
 }
 
+# zentu_build [TARGET...]: configures once, then builds the targets named
+# (everything when none is).
 zentu_build() {
     if [ ! -f "$ZENTU_BUILD/CMakeCache.txt" ]; then
         cmake -S "$ZENTU_ROOT" -B "$ZENTU_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
               -DCMAKE_TOOLCHAIN_FILE="$ZENTU_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
     fi
-    cmake --build "$ZENTU_BUILD" -j "$(nproc)" -- --no-print-directory >/dev/null
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$ZENTU_BUILD" -j "$(nproc)" "${targets[@]}" -- --no-print-directory >/dev/null
 }
 
 # A private 64-bit prefix inside the build folder, without Mono and Gecko prompts.

@@ -4,6 +4,9 @@
 # of calls that change nothing shows as one line ("calls 9-16: no change").
 # Hook handles and entry-point offsets show in hex, as zentu64-probe.exe
 # writes them.
+# The stand-in's frame lines from the games its hooks reached show as one line
+# each: "zentu64-demo-d3d9.exe: Present, 60 frames/s", the rate taken over
+# the time since that entry point's line before.
 # Set full=1 to show every call whole, last=1 to title a single last call,
 # live=1 to keep the line of a run of unchanged calls up to date on a
 # terminal as calls arrive (otherwise it is written when the run ends).
@@ -28,6 +31,9 @@ BEGIN {
     for (i in list) offset[list[i]] = 1
     calls = 0
     run_first = 0
+    split("Present,SwapChainPresent,wglSwapBuffers", entries, ",")
+    split("Present,swap chain Present,wglSwapBuffers", entry_names, ",")
+    for (i in entries) entry_name[entries[i]] = entry_names[i]
 }
 
 function unescape(text,    out, i) {
@@ -70,6 +76,36 @@ function end_run() {
 $1 == "ZentuCount" {
     end_run()
     printf "ZentuCount(%s, %s)\n\n", $3, $4
+    fflush()
+    next
+}
+
+# ZentuFrames <us> <pid> <exe> <entry> <state> <count> <module>+0x<offset>
+$1 == "ZentuFrames" {
+    end_run()
+    key = $3 SUBSEP $5
+    game = unescape($4)
+    entry = ($5 in entry_name) ? entry_name[$5] : $5
+    if ($6 == "hooked") {
+        printf "%s: %s hooked at %s (process %d)\n", game, entry, $8, $3
+    } else if ($6 == "counting") {
+        if (key in since && $2 > since[key])
+            printf "%s: %s, %d frames/s\n", game, entry, int(($7 - counted[key]) * 1000000 / ($2 - since[key]) + 0.5)
+        else
+            printf "%s: %s, %d frames\n", game, entry, $7
+    } else if ($6 == "ended") {
+        printf "%s: %s, %d frames in all; the game ended\n", game, entry, $7
+    } else if ($6 == "unhooked") {
+        printf "%s: %s, %d frames in all; hook removed, the game runs on\n", game, entry, $7
+    } else if ($6 == "unmeasured") {
+        printf "%s: %s not hooked: no offset measured\n", game, entry
+    } else if ($6 == "outside") {
+        printf "%s: %s not hooked: %s lies outside the module\n", game, entry, $8
+    } else {
+        printf "%s: %s not hooked: %s is not code\n", game, entry, $8
+    }
+    since[key] = $2
+    counted[key] = $7
     fflush()
     next
 }

@@ -3,8 +3,9 @@
 # non-blank lines and non-whitespace characters of each, folder by folder,
 # and the suite's share of all of them in percent. Lines alone reward
 # packing several statements onto one; characters do not, so both are shown.
-# The stand-in library (standin/) and the benchmarks (bench/) count on
-# neither side: they are neither the product nor its pass/fail tests.
+# The stand-in library (standin/), the demo games (demo/) and the benchmarks
+# (bench/) count on neither side: they are neither the product nor its
+# pass/fail tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -11,6 +11,8 @@
  * Line format (tab-separated):
  *   ZentuSetup  <microseconds>  <arg 1> ... <arg 59>
  *   ZentuCount  <microseconds>  <arg 1> <arg 2>
+ * and the frame lines the library's copies in the games write (frames.cpp):
+ *   ZentuFrames <microseconds>  <pid> <exe> <entry> <state> <count> <where>
  * Hook handles and addresses are written as 0x<hex>; the five text addresses
  * as 0x<hex>=<text>, the text with '%', control bytes and bytes above 0x7E
  * written as %HH. 32-bit arguments are unsigned decimals.
@@ -30,22 +32,16 @@
  * Build variants (compile definitions): STANDIN_NO_VERSION,
  * STANDIN_VERSION=<n>, STANDIN_NO_HOOK_PROCS, STANDIN_NO_SETUP.
  */
+#include "standin/standin.h"
+
 #include "resources/version.h"
 #include "settings/hook_library_abi.h"
-
-#include <windows.h>
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
-/* One record line, built in place: the call's name and time, then its fields. */
-struct RecordLine {
-    char text[8192];
-    size_t length;
-};
-
-static void RecordAppend(RecordLine *line, const char *format, ...)
+void RecordAppend(RecordLine *line, const char *format, ...)
 {
     va_list args;
     va_start(args, format);
@@ -56,7 +52,7 @@ static void RecordAppend(RecordLine *line, const char *format, ...)
         line->length += (size_t)written < room ? (size_t)written : room - 1;
 }
 
-static void RecordStart(RecordLine *line, const char *name)
+void RecordStart(RecordLine *line, const char *name)
 {
     LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
@@ -67,8 +63,7 @@ static void RecordStart(RecordLine *line, const char *name)
     RecordAppend(line, "%s\t%llu", name, c / f * 1000000ULL + c % f * 1000000ULL / f);
 }
 
-/* Ends the line and appends it to the file at path. */
-static void RecordWrite(RecordLine *line, const char *path)
+void RecordWrite(RecordLine *line, const char *path)
 {
     RecordAppend(line, "\r\n");
     HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -80,17 +75,7 @@ static void RecordWrite(RecordLine *line, const char *path)
     CloseHandle(file);
 }
 
-/* The number the companion was built to accept, unless a variant says other. */
-#ifndef STANDIN_VERSION
-#define STANDIN_VERSION ZENTU_BUILD_NUMBER
-#endif
-
-#define EXPORT extern "C" __declspec(dllexport)
-
-static HMODULE StandInModule;
-
-#ifndef STANDIN_NO_SETUP
-static void AppendText(RecordLine *line, const char *text)
+void RecordAppendText(RecordLine *line, const char *text)
 {
     static const char hex[] = "0123456789ABCDEF";
     for (size_t i = 0; i < 256 && text[i]; i++) {
@@ -102,6 +87,31 @@ static void AppendText(RecordLine *line, const char *text)
     }
 }
 
+BOOL RecordPath(char *path, size_t size)
+{
+    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_LOG", path, (DWORD)size);
+    if (length > 0 && length < size)
+        return TRUE;
+    length = GetModuleFileNameA(StandInModule, path, (DWORD)size);
+    if (length == 0 || length >= size)
+        return FALSE;
+    char *slash = strrchr(path, '\\');
+    if (!slash || (size_t)(slash - path) + sizeof "\\zentu64-calls.log" > size)
+        return FALSE;
+    strcpy(slash, "\\zentu64-calls.log");
+    return TRUE;
+}
+
+/* The number the companion was built to accept, unless a variant says other. */
+#ifndef STANDIN_VERSION
+#define STANDIN_VERSION ZENTU_BUILD_NUMBER
+#endif
+
+#define EXPORT extern "C" __declspec(dllexport)
+
+HMODULE StandInModule;
+
+#ifndef STANDIN_NO_SETUP
 static void AppendAddress(RecordLine *line, const void *address)
 {
     RecordAppend(line, "\t0x%llx", (unsigned long long)(ULONG_PTR)address);
@@ -112,7 +122,7 @@ static void AppendTextAddress(RecordLine *line, const char *address)
     AppendAddress(line, address);
     if (address) {
         RecordAppend(line, "=");
-        AppendText(line, address);
+        RecordAppendText(line, address);
     }
 }
 
@@ -126,17 +136,8 @@ static void AppendNumber(RecordLine *line, UINT32 value)
 static void WriteLine(RecordLine *line)
 {
     char path[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_LOG", path, sizeof path);
-    if (length == 0 || length >= sizeof path) {
-        length = GetModuleFileNameA(StandInModule, path, sizeof path);
-        if (length == 0 || length >= sizeof path)
-            return;
-        char *slash = strrchr(path, '\\');
-        if (!slash || (size_t)(slash - path) + sizeof "\\zentu64-calls.log" > sizeof path)
-            return;
-        strcpy(slash, "\\zentu64-calls.log");
-    }
-    RecordWrite(line, path);
+    if (RecordPath(path, sizeof path))
+        RecordWrite(line, path);
 }
 
 #ifndef STANDIN_NO_SETUP
@@ -189,6 +190,7 @@ EXPORT int WINAPI ZentuSetup(
     UINT32 displayDriverKind, UINT32 overlayKey, UINT32 logKey, UINT32 movieKey, UINT32 captureKey)
 {
     LoadByNameOnDemand();
+    PublishToGames(shutdownFlag, d3d9DevicePresentOffset, d3d9SwapChainPresentOffset, wglSwapBuffersOffset);
     RecordLine line;       /* a call may come in while another one runs */
     RecordStart(&line, "ZentuSetup");
     AppendAddress(&line, cbtHook);
@@ -261,21 +263,25 @@ EXPORT UINT32 WINAPI ZentuVersion(void)
 #ifndef STANDIN_NO_HOOK_PROCS
 EXPORT LRESULT CALLBACK ZentuProcCBT(int code, WPARAM wParam, LPARAM lParam)
 {
+    ReachGame();
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 EXPORT LRESULT CALLBACK ZentuProcCALLWND(int code, WPARAM wParam, LPARAM lParam)
 {
+    ReachGame();
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 #endif
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) {
         StandInModule = instance;
         DisableThreadLibraryCalls(instance);
+        StartFrames();
     }
+    if (reason == DLL_PROCESS_DETACH)
+        LeaveGame(reserved != NULL);
     return TRUE;
 }

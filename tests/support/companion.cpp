@@ -37,9 +37,23 @@ std::string CompanionFolder::ExePath() const
     return path_ + "\\" + exeName_;
 }
 
+static std::vector<LibraryCall> RecordLines(const std::string &folder, bool frames)
+{
+    std::vector<LibraryCall> lines;
+    for (const LibraryCall &line : ReadCalls(folder + "\\zentu64-calls.log"))
+        if ((line.name == "ZentuFrames") == frames)
+            lines.push_back(line);
+    return lines;
+}
+
 std::vector<LibraryCall> CompanionFolder::Calls() const
 {
-    return ReadCalls(path_ + "\\zentu64-calls.log");
+    return RecordLines(path_, false);
+}
+
+std::vector<LibraryCall> CompanionFolder::Frames() const
+{
+    return RecordLines(path_, true);
 }
 
 std::vector<LibraryCall> CompanionFolder::SetupCalls() const

@@ -19,7 +19,9 @@ public:
     const std::string &Path() const;
     std::string ExePath() const;
 
+    /* The library's calls; Frames: the lines the library's copies in the games wrote beside them. */
     std::vector<LibraryCall> Calls() const;
+    std::vector<LibraryCall> Frames() const;
     std::vector<LibraryCall> SetupCalls() const;
     /* The record as last read, once pred holds or the deadline passed. */
     std::vector<LibraryCall> WaitForCalls(const std::function<bool(const std::vector<LibraryCall> &)> &pred,

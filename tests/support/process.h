@@ -33,3 +33,13 @@ public:
 private:
     PROCESS_INFORMATION info_ = {};
 };
+
+/* An environment variable of the test, inherited by the processes it starts meanwhile; removed when it goes. */
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char *name, const char *value) : name_(name) { SetEnvironmentVariableA(name, value); }
+    ~ScopedEnvironment() { SetEnvironmentVariableA(name_.c_str(), NULL); }
+
+private:
+    std::string name_;
+};

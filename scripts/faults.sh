@@ -173,7 +173,7 @@ while IFS=$'\t' read -r -u 3 ordinal id area digest tests; do
             detail="does not compile (see $log)"
         else
             status=0
-            ctest --test-dir "$BUILD" -R "$tests" --repeat until-pass:2 --timeout 180 --output-on-failure \
+            ctest --test-dir "$BUILD" -R "$tests" --stop-on-failure --repeat until-pass:2 --timeout 180 --output-on-failure \
                 </dev/null >>"$log" 2>&1 || status=$?
             if grep -q 'No tests were found' "$log"; then
                 zentu_fail "$id: no test matches '$tests'"

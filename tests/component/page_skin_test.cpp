@@ -1,0 +1,84 @@
+/* The skin as the pages draw it: the rounded outline of each page and the art a button is drawn from on either
+ * side of 120 DPI. */
+#include "support/page_set.h"
+
+#include "pages/page_frame.h"
+#include "resources/resource.h"
+
+/* Pixels of a help button drawn at rest onto 100 x 30 pixels equal those of artId's artWidth x artHeight source
+ * stretched onto the same size. */
+static int DifferingPixels(int artId, int artWidth, int artHeight)
+{
+    HDC screen = GetDC(NULL);
+    HDC drawn = CreateCompatibleDC(screen);
+    HDC expected = CreateCompatibleDC(screen);
+    HDC art = CreateCompatibleDC(screen);
+    HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, 100, 30);
+    HBITMAP expectedBitmap = CreateCompatibleBitmap(screen, 100, 30);
+    HBITMAP artBitmap = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(artId), IMAGE_BITMAP, 0, 0,
+                                            LR_CREATEDIBSECTION);
+    HGDIOBJ oldDrawn = SelectObject(drawn, drawnBitmap);
+    HGDIOBJ oldExpected = SelectObject(expected, expectedBitmap);
+    HGDIOBJ oldArt = SelectObject(art, artBitmap);
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.hDC = drawn;
+    item.rcItem = { 0, 0, 100, 30 };
+    DrawSkinButton(ROLE_HELP, &item);
+    StretchBlt(expected, 0, 0, 100, 30, art, 0, 0, artWidth, artHeight, SRCCOPY);
+    int differing = 0;
+    for (int y = 0; y < 30; y++)
+        for (int x = 0; x < 100; x++)
+            differing += GetPixel(drawn, x, y) != GetPixel(expected, x, y) ? 1 : 0;
+    SelectObject(art, oldArt);
+    SelectObject(expected, oldExpected);
+    SelectObject(drawn, oldDrawn);
+    DeleteObject(artBitmap);
+    DeleteObject(expectedBitmap);
+    DeleteObject(drawnBitmap);
+    DeleteDC(art);
+    DeleteDC(expected);
+    DeleteDC(drawn);
+    ReleaseDC(NULL, screen);
+    return differing;
+}
+
+class PageSkin : public PagesInProcess {
+protected:
+    /* The skin loaded again as at creation on a screen of dpi. */
+    static void LoadSkinAt(UINT32 dpi)
+    {
+        ReleaseSkin();
+        PageDpi = dpi;
+        LoadSkin();
+    }
+};
+
+TEST_F(PageSkin, EachPageIsCutToItsRoundedOutline)
+{
+    Create();
+    for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage }) {
+        SCOPED_TRACE(WindowText(page));
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_NE(ERROR, GetWindowRgn(page, region));
+        EXPECT_FALSE(PtInRegion(region, 0, 0)) << "a square corner";
+        EXPECT_FALSE(PtInRegion(region, PageWidth - 1, PageHeight - 1)) << "a square corner";
+        EXPECT_TRUE(PtInRegion(region, PageWidth / 2, 0)) << "the outline's top edge";
+        EXPECT_TRUE(PtInRegion(region, 0, PageHeight / 2)) << "the outline's left edge";
+        DeleteObject(region);
+    }
+}
+
+TEST_F(PageSkin, AtExactly120DpiAButtonIsDrawnFromTheHighDpiArt)
+{
+    Create();
+    LoadSkinAt(120);
+    EXPECT_EQ(0, DifferingPixels(IDB_HELP_UP_HD, 100, 30));
+}
+
+TEST_F(PageSkin, At119DpiAButtonIsDrawnFromTheNormalArt)
+{
+    Create();
+    LoadSkinAt(119);
+    EXPECT_EQ(0, DifferingPixels(IDB_HELP_UP, 80, 24));
+}

@@ -5,30 +5,29 @@
 #include "pages/page_frame.h"
 #include "resources/resource.h"
 
-/* Pixels of a help button drawn at rest onto 100 x 30 pixels equal those of artId's artWidth x artHeight source
- * stretched onto the same size. */
-static int DifferingPixels(int artId, int artWidth, int artHeight)
+#include <functional>
+
+/* Pixels that differ between what draw paints onto width x height pixels and artId's artWidth x artHeight
+ * source stretched onto the same size. */
+static int DifferingPixels(const std::function<void(HDC)> &draw, int width, int height, int artId, int artWidth,
+                           int artHeight)
 {
     HDC screen = GetDC(NULL);
     HDC drawn = CreateCompatibleDC(screen);
     HDC expected = CreateCompatibleDC(screen);
     HDC art = CreateCompatibleDC(screen);
-    HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, 100, 30);
-    HBITMAP expectedBitmap = CreateCompatibleBitmap(screen, 100, 30);
+    HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP expectedBitmap = CreateCompatibleBitmap(screen, width, height);
     HBITMAP artBitmap = (HBITMAP)LoadImageA(ProgramInstance, MAKEINTRESOURCEA(artId), IMAGE_BITMAP, 0, 0,
                                             LR_CREATEDIBSECTION);
     HGDIOBJ oldDrawn = SelectObject(drawn, drawnBitmap);
     HGDIOBJ oldExpected = SelectObject(expected, expectedBitmap);
     HGDIOBJ oldArt = SelectObject(art, artBitmap);
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.hDC = drawn;
-    item.rcItem = { 0, 0, 100, 30 };
-    DrawSkinButton(ROLE_HELP, &item);
-    StretchBlt(expected, 0, 0, 100, 30, art, 0, 0, artWidth, artHeight, SRCCOPY);
+    draw(drawn);
+    StretchBlt(expected, 0, 0, width, height, art, 0, 0, artWidth, artHeight, SRCCOPY);
     int differing = 0;
-    for (int y = 0; y < 30; y++)
-        for (int x = 0; x < 100; x++)
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
             differing += GetPixel(drawn, x, y) != GetPixel(expected, x, y) ? 1 : 0;
     SelectObject(art, oldArt);
     SelectObject(expected, oldExpected);
@@ -41,6 +40,16 @@ static int DifferingPixels(int artId, int artWidth, int artHeight)
     DeleteDC(drawn);
     ReleaseDC(NULL, screen);
     return differing;
+}
+
+/* A help button at rest drawn onto 100 x 30 pixels. */
+static void DrawHelpButton(HDC dc)
+{
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.hDC = dc;
+    item.rcItem = { 0, 0, 100, 30 };
+    DrawSkinButton(ROLE_HELP, &item);
 }
 
 class PageSkin : public PagesInProcess {
@@ -73,12 +82,20 @@ TEST_F(PageSkin, AtExactly120DpiAButtonIsDrawnFromTheHighDpiArt)
 {
     Create();
     LoadSkinAt(120);
-    EXPECT_EQ(0, DifferingPixels(IDB_HELP_UP_HD, 100, 30));
+    EXPECT_EQ(0, DifferingPixels(DrawHelpButton, 100, 30, IDB_HELP_UP_HD, 100, 30));
 }
 
 TEST_F(PageSkin, At119DpiAButtonIsDrawnFromTheNormalArt)
 {
     Create();
     LoadSkinAt(119);
-    EXPECT_EQ(0, DifferingPixels(IDB_HELP_UP, 80, 24));
+    EXPECT_EQ(0, DifferingPixels(DrawHelpButton, 100, 30, IDB_HELP_UP, 80, 24));
+}
+
+TEST_F(PageSkin, APageBackgroundIsItsWhole400By300ArtStretchedOntoThePage)
+{
+    Create();
+    LoadSkinAt(96);
+    auto paint = [](HDC dc) { PaintPageBackground(PAGE_MOVIES, dc); };
+    EXPECT_EQ(0, DifferingPixels(paint, PageWidth, PageHeight, IDB_BG_MOVIES, 400, 300));
 }

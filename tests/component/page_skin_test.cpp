@@ -99,3 +99,28 @@ TEST_F(PageSkin, APageBackgroundIsItsWhole400By300ArtStretchedOntoThePage)
     auto paint = [](HDC dc) { PaintPageBackground(PAGE_MOVIES, dc); };
     EXPECT_EQ(0, DifferingPixels(paint, PageWidth, PageHeight, IDB_BG_MOVIES, 400, 300));
 }
+
+/* Texts, check boxes and radio buttons stand directly on the skin; edit fields keep their own colours. */
+TEST_F(PageSkin, ControlsOtherThanEditFieldsGetATransparentBackgroundAndTheNullBrush)
+{
+    Create();
+    static const struct { const char *name; UINT message; bool onTheSkin; } cases[] = {
+        { "static", WM_CTLCOLORSTATIC, true },
+        { "button", WM_CTLCOLORBTN, true },
+        { "dialog", WM_CTLCOLORDLG, true },
+        { "message box", WM_CTLCOLORMSGBOX, true },
+        { "list box", WM_CTLCOLORLISTBOX, true },
+        { "scroll bar", WM_CTLCOLORSCROLLBAR, true },
+        { "edit", WM_CTLCOLOREDIT, false },
+    };
+    HWND control = GetDlgItem(FpsPage, IDC_FPS_BENCHMARK_TIME);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        HDC dc = CreateCompatibleDC(NULL);
+        SetBkMode(dc, OPAQUE);
+        LRESULT brush = SendMessageA(FpsPage, c.message, (WPARAM)dc, (LPARAM)control);
+        EXPECT_EQ(c.onTheSkin ? TRANSPARENT : OPAQUE, GetBkMode(dc));
+        EXPECT_EQ(c.onTheSkin, brush == (LRESULT)GetStockObject(NULL_BRUSH));
+        DeleteDC(dc);
+    }
+}

@@ -1,0 +1,61 @@
+/* While a hotkey field assigns, the mouse over its page keeps the field's whole text selected. */
+#include "support/page_set.h"
+
+#include "hotkeys/hotkeys.h"
+#include "resources/resource.h"
+
+class HotkeyFieldSelection : public PagesInProcess {
+protected:
+    /* Removes the EM_SETSELs posted to the overlay field; counts those that select all, and 100 for any other. */
+    static int SelectAllsPosted()
+    {
+        HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+        int count = 0;
+        MSG msg;
+        while (PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE))
+            count += msg.wParam == 0 && msg.lParam == -1 ? 1 : 100;
+        return count;
+    }
+    static void CursorOverPage(WORD mouseMessage)
+    {
+        SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, mouseMessage));
+    }
+};
+
+TEST_F(HotkeyFieldSelection, AMouseMoveOverThePageSelectsTheAssigningFieldsWholeText)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_MOUSEMOVE);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(1, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, ALeftButtonPressOverThePageSelectsTheAssigningFieldsWholeText)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_LBUTTONDOWN);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(1, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, ARightButtonPressOverThePageSelectsNothing)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_RBUTTONDOWN);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(0, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, AMouseMoveWhileNoFieldAssignsSelectsNothing)
+{
+    Create();
+    SelectAllsPosted();
+    CursorOverPage(WM_MOUSEMOVE);
+    EXPECT_EQ(0, SelectAllsPosted());
+}

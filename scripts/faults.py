@@ -8,7 +8,8 @@ entry needs, and summing up a run. scripts/faults.sh drives it.
     faults.py files CATALOGUE ID                   the files the entry edits
     faults.py plant CATALOGUE ID TREE              plants the entry; exit 3 when its text is gone
     faults.py targets TESTS_JSON REGEX             the build targets holding the tests REGEX selects
-    faults.py summary RESULTS CATALOGUE            per area and in all: caught, missed, gone, unbuilt
+    faults.py summary CATALOGUE RESULTS...         per area and in all: caught, missed, gone, unbuilt
+                                                   (several runs' results together, a later one winning)
 
 A selection is an id (startup.exit-anywhere), an area (startup), an ordinal
 (12) or a range of ordinals or ids (12-30, startup.exit-anywhere-clock.half).
@@ -219,17 +220,20 @@ def command_targets(tests_json, regex):
     print(" ".join(sorted(targets)))
 
 
-def command_summary(results, catalogue):
+def command_summary(catalogue, results_files):
     entries = {e.id: e for e in read_catalogue(catalogue)}
     rows = {}
-    with open(results, encoding="utf-8") as handle:
-        for line in handle:
-            fields = line.rstrip("\n").split("\t")
-            if len(fields) < 5:
-                continue
-            entry_id, digest, verdict, seconds, detail = fields[:5]
-            if entry_id in entries and entries[entry_id].digest() == digest:
-                rows[entry_id] = (verdict, int(seconds), detail)
+    lines = []
+    for results in results_files:
+        with open(results, encoding="utf-8") as handle:
+            lines.extend(handle.read().splitlines())
+    for line in lines:
+        fields = line.split("\t")
+        if len(fields) < 5:
+            continue
+        entry_id, digest, verdict, seconds, detail = fields[:5]
+        if entry_id in entries and entries[entry_id].digest() == digest:
+            rows[entry_id] = (verdict, int(seconds), detail)
     kinds = ["caught", "missed", "gone", "unbuilt"]
     areas = []
     for entry in entries.values():
@@ -272,8 +276,8 @@ def main(argv):
         command_plant(*args)
     elif command == "targets" and len(args) == 2:
         command_targets(*args)
-    elif command == "summary" and len(args) == 2:
-        command_summary(*args)
+    elif command == "summary" and len(args) >= 2:
+        command_summary(args[0], args[1:])
     else:
         sys.exit(__doc__)
 

@@ -26,7 +26,9 @@
 # Everything happens in build/faults (or $ZENTU_FAULTS_DIR): a copy of the
 # working tree in src/, its build in build/, its own Wine prefix and display,
 # every entry's result in results.tsv, its log in logs/. The working tree is
-# never touched. Only the executables that hold an entry's tests are rebuilt
+# never touched. ZENTU_FAULTS_MORE_RESULTS names the results.tsv of other
+# runs (of a part of the catalogue beside this one) to sum up with this one's.
+# Only the executables that hold an entry's tests are rebuilt
 # for it, so an entry takes seconds to a minute or two.
 # The braces make bash read the whole script before running any of it.
 {
@@ -76,7 +78,7 @@ RESULTS="$OUT/results.tsv"
 mkdir -p "$SRC" "$LOGS"
 touch "$RESULTS"
 if [ "$SUMMARY" = 1 ]; then
-    python3 "$FAULTS_PY" summary "$RESULTS" "$CATALOGUE"
+    python3 "$FAULTS_PY" summary "$CATALOGUE" "$RESULTS" ${ZENTU_FAULTS_MORE_RESULTS:-}
     exit 0
 fi
 exec 9>"$OUT/lock"
@@ -203,7 +205,7 @@ ELAPSED=$((SECONDS - START))
 {
     printf 'Planted faults: %d of %d selected entries run in %d s (%s)\n' "$RAN" "$TOTAL" "$ELAPSED" \
         "$(date -u '+%Y-%m-%d %H:%M UTC')"
-    python3 "$FAULTS_PY" summary "$RESULTS" "$CATALOGUE"
+    python3 "$FAULTS_PY" summary "$CATALOGUE" "$RESULTS" ${ZENTU_FAULTS_MORE_RESULTS:-}
 } | tee "$OUT/summary.txt"
 exit
 }

@@ -30,6 +30,27 @@ TEST_F(PagePlacement, AStoredPlaceIsTakenBackByAllFourPages)
     }
 }
 
+TEST_F(PagePlacement, TakingAStoredPlaceBackLeavesEveryPageHidden)
+{
+    StorePlace(37, 41);
+    Create();
+    for (HWND page : { GeneralPage, FpsPage, MoviesPage, ScreenshotsPage }) {
+        SCOPED_TRACE(WindowText(page));
+        ASSERT_TRUE(At(page, 37, 41));
+        EXPECT_FALSE(IsWindowVisible(page));
+    }
+}
+
+/* The pages here stand at 96 DPI. */
+TEST_F(PagePlacement, AStoredPlaceWithoutItsDpiCountsAsOneOf96Dpi)
+{
+    StorePlace(37, 41);
+    ASSERT_EQ(96u, PageDpi);
+    DeleteValue(HKEY_LOCAL_MACHINE, PlacementKey, "WindowDPI");
+    Create();
+    EXPECT_TRUE(At(GeneralPage, 37, 41));
+}
+
 /* Partly off the right edge: a page must stand whole on the work area. */
 TEST_F(PagePlacement, AStoredPlaceReachingPastTheWorkAreaIsNotTakenBack)
 {

@@ -9,7 +9,10 @@
 #include <d3d9.h>
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
+
+#include <string>
 
 #include <vector>
 
@@ -33,8 +36,23 @@ static RuntimeCalls Recorded;
 static GET_PROC_ADDRESS_PROC *SystemGetProcAddress;
 static DIRECT3D_CREATE9_PROC *FakeCreate;
 static CREATE_DEVICE_PROC *FakeCreateDevice;
+typedef HRESULT(STDMETHODCALLTYPE GET_ADAPTER_IDENTIFIER_PROC)(void *self, UINT adapter, DWORD flags,
+                                                              D3DADAPTER_IDENTIFIER9 *identifier);
+static GET_ADAPTER_IDENTIFIER_PROC *FakeGetAdapterIdentifier;
+/* The driver name the adapter identifier carries instead of the fake's own; empty: the fake's. */
+static std::string DriverName;
 
+static const int GetAdapterIdentifierSlot = 5;
 static const int CreateDeviceSlot = 16;
+
+static HRESULT STDMETHODCALLTYPE NamingGetAdapterIdentifier(void *self, UINT adapter, DWORD flags,
+                                                            D3DADAPTER_IDENTIFIER9 *identifier)
+{
+    HRESULT result = FakeGetAdapterIdentifier(self, adapter, flags, identifier);
+    if (!DriverName.empty())
+        snprintf(identifier->Driver, sizeof identifier->Driver, "%s", DriverName.c_str());
+    return result;
+}
 
 static HRESULT STDMETHODCALLTYPE RecordingCreateDevice(void *self, UINT adapter, D3DDEVTYPE type, HWND focus,
                                                        DWORD behaviour, D3DPRESENT_PARAMETERS *parameters,
@@ -61,6 +79,10 @@ static void *WINAPI RecordingCreate(UINT sdkVersion)
         FakeCreateDevice = reinterpret_cast<CREATE_DEVICE_PROC *>(table[CreateDeviceSlot]);
         table[CreateDeviceSlot] = reinterpret_cast<void *>(RecordingCreateDevice);
     }
+    if (table[GetAdapterIdentifierSlot] != reinterpret_cast<void *>(NamingGetAdapterIdentifier)) {
+        FakeGetAdapterIdentifier = reinterpret_cast<GET_ADAPTER_IDENTIFIER_PROC *>(table[GetAdapterIdentifierSlot]);
+        table[GetAdapterIdentifierSlot] = reinterpret_cast<void *>(NamingGetAdapterIdentifier);
+    }
     return direct3d;
 }
 
@@ -79,6 +101,7 @@ protected:
     void SetUp() override
     {
         Recorded = RuntimeCalls();
+        DriverName.clear();
         void *system = ReplaceImport("GetProcAddress", reinterpret_cast<void *>(RecordingGetProcAddress));
         ASSERT_TRUE(system);
         SystemGetProcAddress = reinterpret_cast<GET_PROC_ADDRESS_PROC *>(system);
@@ -147,4 +170,12 @@ TEST_F(Direct3D9Runtime, ALoadDebugRuntimeThatIsNoNumberIsLeftAsStored)
     ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", &type, &data));
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     EXPECT_EQ(std::vector<BYTE>(stored, stored + sizeof stored), data);
+}
+
+TEST_F(Direct3D9Runtime, ADriverNameOf511CharactersIsKeptWhole)
+{
+    DriverName = std::string(507, 'd') + ".dll";
+    FakeSystemFolder system("fakes/d3d9/D3D9.DLL", "", "");
+    ASSERT_EQ(0, ProbeDirect3D9(NULL));
+    EXPECT_EQ(DriverName, std::string(AdapterDriverName));
 }

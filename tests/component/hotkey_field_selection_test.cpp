@@ -59,3 +59,23 @@ TEST_F(HotkeyFieldSelection, AMouseMoveWhileNoFieldAssignsSelectsNothing)
     CursorOverPage(WM_MOUSEMOVE);
     EXPECT_EQ(0, SelectAllsPosted());
 }
+
+TEST_F(HotkeyFieldSelection, AFieldThatGetsTheFocusSelectsItsWholeTextAndAssigns)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SelectAllsPosted();
+    SetFocus(GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY));
+    EXPECT_EQ(1, SelectAllsPosted());
+    EXPECT_EQ(1u, OverlayKeyAssigning);
+}
+
+TEST_F(HotkeyFieldSelection, AFieldThatLosesTheFocusEndsItsAssignment)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SetFocus(GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY));
+    ASSERT_EQ(1u, OverlayKeyAssigning);
+    SetFocus(NULL);
+    EXPECT_EQ(0u, OverlayKeyAssigning);
+}

@@ -79,3 +79,23 @@ TEST_F(HotkeyFieldSelection, AFieldThatLosesTheFocusEndsItsAssignment)
     SetFocus(NULL);
     EXPECT_EQ(0u, OverlayKeyAssigning);
 }
+
+/* The field paints the text the companion writes into it, not the control's own key value. */
+TEST_F(HotkeyFieldSelection, AFieldPaintsTheTextWrittenIntoIt)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetWindowTextA(field, "WWWWWW");
+    RedrawWindow(field, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(field, &client);
+    HDC dc = GetDC(field);
+    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    int textPixels = 0;
+    for (int y = client.top; y < client.bottom; y++)
+        for (int x = client.left; x < client.right; x++)
+            textPixels += GetPixel(dc, x, y) == text ? 1 : 0;
+    ReleaseDC(field, dc);
+    EXPECT_LT(20, textPixels);
+}

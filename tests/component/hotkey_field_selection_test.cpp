@@ -99,3 +99,15 @@ TEST_F(HotkeyFieldSelection, AFieldPaintsTheTextWrittenIntoIt)
     ReleaseDC(field, dc);
     EXPECT_LT(20, textPixels);
 }
+
+TEST_F(HotkeyFieldSelection, AClickOnThePageBodyEndsTheAssignment)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetFocus(field);
+    ASSERT_EQ(1u, OverlayKeyAssigning);
+    SendMessageA(FpsPage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(PageWidth * 3 / 4, PageHeight * 2 / 3));
+    EXPECT_EQ(0u, OverlayKeyAssigning);
+    EXPECT_NE(field, GetFocus());
+}

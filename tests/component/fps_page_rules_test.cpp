@@ -55,3 +55,11 @@ TEST_F(FpsPageRules, EachStatisticsBoxShowsItsOwnBit)
         DestroyPageSet();
     }
 }
+
+TEST_F(FpsPageRules, UncheckingAStatisticsBoxClearsItsBitAlone)
+{
+    SharedSettings.DetailedStats = 6;
+    Create();
+    Click(FpsPage, IDC_FPS_STATS_MINMAXAVG);
+    EXPECT_EQ(4u, SharedSettings.DetailedStats);
+}

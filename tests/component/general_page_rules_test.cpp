@@ -3,6 +3,9 @@
 #include "support/page_set.h"
 
 #include "resources/resource.h"
+#include "support/imports.h"
+
+#include <string.h>
 
 class GeneralPageRules : public PagesInProcess {
 protected:
@@ -14,7 +17,8 @@ protected:
         return SetupCalls().size() - before;
     }
 
-    ScopedKeyRestore run_{ HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run" };
+    static constexpr const char *RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    ScopedKeyRestore run_{ HKEY_CURRENT_USER, RunKey };
 };
 
 TEST_F(GeneralPageRules, StartMinimisedReachesTheLibraryWithOneCall)
@@ -39,4 +43,31 @@ TEST_F(GeneralPageRules, RunAtStartupStartsUnchecked)
 {
     Create();
     EXPECT_FALSE(IsChecked(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP));
+}
+
+/* What the program hands the registry: Wine would add a missing terminator of a REG_SZ on its own, Windows not. */
+typedef LSTATUS(WINAPI SET_VALUE_PROC)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                                       DWORD size);
+static SET_VALUE_PROC *SystemSetValue;
+static DWORD EntrySize;
+
+static LSTATUS WINAPI RecordSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
+{
+    if (name && strcmp(name, "Zentu") == 0)
+        EntrySize = size;
+    return SystemSetValue(key, name, reserved, type, data, size);
+}
+
+TEST_F(GeneralPageRules, TheStartupEntryIsHandedOverWithItsTerminatingZero)
+{
+    SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
+    Create();
+    EntrySize = 0;
+    void *system = ReplaceImport("RegSetValueExA", reinterpret_cast<void *>(RecordSetValue));
+    ASSERT_TRUE(system);
+    SystemSetValue = reinterpret_cast<SET_VALUE_PROC *>(system);
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    ReplaceImport("RegSetValueExA", system);
+    std::string command = "\"" + std::string(ProgramFolder) + "\\zentu.exe\"";
+    EXPECT_EQ(command.size() + 1, EntrySize);
 }

@@ -63,3 +63,12 @@ TEST_F(FpsPageRules, UncheckingAStatisticsBoxClearsItsBitAlone)
     Click(FpsPage, IDC_FPS_STATS_MINMAXAVG);
     EXPECT_EQ(4u, SharedSettings.DetailedStats);
 }
+
+TEST_F(FpsPageRules, TheBenchmarkLengthFollowsItsFieldAndAnEmptyFieldStoresZero)
+{
+    Create();
+    SetDlgItemTextA(FpsPage, IDC_FPS_BENCHMARK_TIME, "120");
+    EXPECT_EQ(120u, SharedSettings.BenchmarkTime);
+    SetDlgItemTextA(FpsPage, IDC_FPS_BENCHMARK_TIME, "");
+    EXPECT_EQ(0u, SharedSettings.BenchmarkTime);
+}

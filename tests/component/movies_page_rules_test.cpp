@@ -40,3 +40,19 @@ TEST_F(MoviesPageRules, TheCustomBoxUnchecksEveryPresetButton60Too)
     EXPECT_TRUE(IsChecked(MoviesPage, IDC_MOVIES_RATE_CUSTOM));
     EXPECT_EQ(20u, SharedSettings.MovieFramerate);
 }
+
+TEST_F(MoviesPageRules, WithoutSoundRecordingThePageOpensWithItsSoundControlsDisabled)
+{
+    SharedSettings.RecordSound = 0;
+    Create();
+    for (int id : { IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, IDC_MOVIES_EMPTY1, IDC_MOVIES_EMPTY2 })
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(MoviesPage, id))) << "control " << id;
+}
+
+TEST_F(MoviesPageRules, WithSoundRecordingThePageOpensWithItsSoundControlsEnabled)
+{
+    SharedSettings.RecordSound = 1;
+    Create();
+    for (int id : { IDC_MOVIES_SOUND_DETECT, IDC_MOVIES_SOUND_WINDOWS, IDC_MOVIES_EMPTY1, IDC_MOVIES_EMPTY2 })
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(MoviesPage, id))) << "control " << id;
+}

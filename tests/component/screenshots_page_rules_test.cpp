@@ -65,3 +65,11 @@ TEST_F(ScreenshotsPageRules, TheHotkeyControlHoldsTheCaptureKey)
     HWND control = GetDlgItem(ScreenshotsPage, IDC_SCREENSHOTS_CAPTURE_KEY);
     EXPECT_EQ(0x0479, LOWORD(SendMessageA(control, HKM_GETHOTKEY, 0, 0)));
 }
+
+TEST_F(ScreenshotsPageRules, AnyOtherStoredFormatOpensWithBmpCheckedAndBecomesZero)
+{
+    SharedSettings.ScreenshotFormat = 5;
+    Create();
+    EXPECT_TRUE(IsChecked(ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP));
+    EXPECT_EQ(0u, SharedSettings.ScreenshotFormat);
+}

@@ -30,7 +30,6 @@ import sys
 # The product's folders, in the order they are reported. resources/ holds the
 # art and resource scripts: nothing there a mutant of C++ would reach.
 FOLDERS = ["base", "app", "settings", "probe", "hotkeys", "pages", "tools"]
-MIN_PER_FOLDER = 4
 
 ARITHMETIC = {"+": ["-"], "-": ["+"], "*": ["/"], "/": ["*"], "%": ["*"]}
 RELATIONAL = {"<": ["<=", ">"], "<=": ["<", ">"], ">": [">=", "<"], ">=": [">", "<"],
@@ -571,31 +570,41 @@ def all_mutants(root):
 
 
 def shares(counts, sample):
-    """A fair share per folder: at least MIN_PER_FOLDER each (or all it has;
-    fewer in a sample too small for that), the rest in proportion to its
-    mutants, by largest remainder."""
-    floor = min(MIN_PER_FOLDER, max(1, sample // len(counts)))
-    share = {f: min(floor, c) for f, c in counts.items()}
-    rest = sample - sum(share.values())
+    """Each folder's share in proportion to its possible mutants, by largest
+    remainder (ties by the folders' fixed order), so that a folder with many
+    mutants gets as many more of the sample as it has more ways to break; a
+    folder that has mutants gets at least one while the sample has room."""
     total = sum(counts.values())
-    if rest <= 0 or total == 0:
-        return share
-    ideal = {f: rest * c / total for f, c in counts.items()}
-    for f in counts:
-        share[f] = min(counts[f], share[f] + int(ideal[f]))
-    # Largest remainders first; ties go by the folders' fixed order.
+    sample = min(sample, total)
+    if sample <= 0:
+        return {f: 0 for f in counts}
+    ideal = {f: sample * c / total for f, c in counts.items()}
+    share = {f: int(ideal[f]) for f in counts}
     order = sorted(counts, key=lambda f: (-(ideal[f] - int(ideal[f])), FOLDERS.index(f)))
-    while sum(share.values()) < min(sample, total):
-        grew = False
-        for f in order:
-            if sum(share.values()) >= sample:
-                break
-            if share[f] < counts[f]:
-                share[f] += 1
-                grew = True
-        if not grew:
+    for f in order:
+        if sum(share.values()) >= sample:
             break
+        share[f] += 1
+    # A folder left at none takes one from the folder whose share stands
+    # furthest above its ideal, as long as that one keeps at least one.
+    for f in FOLDERS:
+        if f in counts and counts[f] > 0 and share[f] == 0:
+            donor = max((g for g in counts if share[g] > 1), key=lambda g: (share[g] - ideal[g], -FOLDERS.index(g)),
+                        default=None)
+            if donor is None:
+                break
+            share[donor] -= 1
+            share[f] = 1
     return share
+
+
+def proportions(counts, share):
+    """One line: per folder its possible mutants, its exact proportional
+    share and the share sampled."""
+    total = sum(counts.values())
+    sample = sum(share.values())
+    return "# in proportion (possible, exact share, sampled): " + ", ".join(
+        "%s %d %.1f %d" % (f, counts[f], sample * counts[f] / total if total else 0, share[f]) for f in FOLDERS)
 
 
 def sample_mutants(root, sample, seed):
@@ -622,6 +631,8 @@ def command_list(root, sample, seed):
     # The header goes to stderr so the list itself stays one mutant a line.
     print("# mutants: %s; sampled %d, seed %s" % (
         ", ".join("%s %d" % (f, len(by_folder[f])) for f in FOLDERS), len(chosen), seed), file=sys.stderr)
+    counts = {f: len(by_folder[f]) for f in FOLDERS}
+    print(proportions(counts, shares(counts, sample)), file=sys.stderr)
     for number, (relative, line, rule, original, mutated) in enumerate(chosen, 1):
         folder = relative.split("/")[0]
         print("\t".join([str(number), folder, relative, str(line), rule, escape(original), escape(mutated)]))

@@ -36,6 +36,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/common.sh
+. scripts/copy-tree.sh
 
 SAMPLE=60
 SEED=2026
@@ -119,23 +120,8 @@ flock -n 9 || zentu_fail "another mutation run is using $OUT: give this one a ZE
 
 zentu_install_packages
 
-# The copy: the working tree as it is, uncommitted changes included, without
-# build folders and git's own. Files that vanished from the tree go from the
-# copy too; unchanged files keep their times, so the build stays incremental,
-# and a changed file gets the time of the copy, so that it is rebuilt even
-# when its time in the tree is older than the copy's last build.
 zentu_say "copying the tree into $SRC"
-rm -rf "$OUT/fresh"
-mkdir -p "$OUT/fresh"
-tar -C "$ZENTU_ROOT" --exclude=./.git --exclude='./build*' -cf - . | tar -C "$OUT/fresh" -xf -
-( cd "$OUT/fresh" && find . -type f | sort ) >"$OUT/fresh.list"
-( cd "$SRC" && find . -type f | sort ) | comm -23 - "$OUT/fresh.list" | ( cd "$SRC" && xargs -r -d '\n' rm -f )
-( cd "$OUT/fresh" && find . -type f -print0 ) | while IFS= read -r -d '' file; do
-    cmp -s "$OUT/fresh/$file" "$SRC/$file" 2>/dev/null && continue
-    mkdir -p "$SRC/$(dirname "$file")"
-    cp "$OUT/fresh/$file" "$SRC/$file"
-done
-rm -rf "$OUT/fresh" "$OUT/fresh.list"
+zentu_copy_tree "$SRC" "$OUT/fresh"
 
 python3 "$MUTANTS_PY" list "$SRC" "$SAMPLE" "$SEED" >"$OUT/mutants.tsv" 2>"$OUT/mutants.head"
 cat "$OUT/mutants.head" >&2
@@ -182,32 +168,10 @@ build() {
     cmake --build "$BUILD" -j "$JOBS" -- --no-print-directory >"$1" 2>&1
 }
 
-# A display of this run's own. Two runs starting together can both find the
-# same number free; the display is this run's only when its lock file names
-# this run's server.
-own_display() {
-    local attempt owner
-    for attempt in 1 2 3 4 5; do
-        zentu_start_xvfb || return 1
-        owner=$(tr -d ' \n' <"/tmp/.X${DISPLAY#:}-lock" 2>/dev/null || true)
-        if [ "$owner" = "$ZENTU_XVFB_PID" ] && kill -0 "$ZENTU_XVFB_PID" 2>/dev/null; then
-            zentu_say "display $DISPLAY"
-            return 0
-        fi
-        zentu_stop_xvfb
-        sleep "$attempt"
-    done
-    return 1
-}
-own_display || zentu_fail "no display of this run's own"
-# Wine's prefix beside the copy, not inside its build. Wine's crash debugger
-# would wait for nobody on this display, so a mutant that crashes a program
-# would hang it until the timeout: without the debugger the program ends at
-# once with its exception, and counts as a crash.
+zentu_own_display || zentu_fail "no display of this run's own"
+# Wine's prefix beside the copy, not inside its build.
 start_wine() {
-    ZENTU_BUILD="$OUT" zentu_start_wine
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false /f \
-        </dev/null >/dev/null 2>&1 || zentu_fail "could not turn Wine's crash debugger off"
+    zentu_start_run_wine "$OUT"
 }
 start_wine
 

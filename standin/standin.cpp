@@ -24,6 +24,11 @@
  * other threads send meanwhile, as a library call that sends a message to
  * another thread's window does, and writes its line when it returns.
  *
+ * Hook witness: when ZENTU_STANDIN_HOOKS names a file, ZentuProcCBT appends a
+ * line to it when a window of the class "ZentuHookWitness" is created and
+ * ZentuProcCALLWND one when the message WM_APP + 0x5A7 is sent, in whichever
+ * process of the desktop the platform runs them.
+ *
  * Loading by name: when ZENTU_STANDIN_LOAD names a library, the first
  * ZentuSetup call loads it with LoadLibraryA by that bare name, as the real
  * library may load a helper of its own; the process's search order decides
@@ -40,6 +45,9 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
+
+#define ZENTU_STANDIN_WITNESS_CLASS "ZentuHookWitness"
+#define ZENTU_STANDIN_WITNESS_MESSAGE (WM_APP + 0x5A7)
 
 void RecordAppend(RecordLine *line, const char *format, ...)
 {
@@ -261,15 +269,42 @@ EXPORT UINT32 WINAPI ZentuVersion(void)
 #endif
 
 #ifndef STANDIN_NO_HOOK_PROCS
+/* Appends one line to the file ZENTU_STANDIN_HOOKS names, in whichever
+ * process the platform runs the hook procedure. */
+static void WitnessHook(const char *text)
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("ZENTU_STANDIN_HOOKS", path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return;
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
+    CloseHandle(file);
+}
+
+/* Which procedure the platform runs for which hook: a window of the class
+ * ZENTU_STANDIN_WITNESS_CLASS created reaches the WH_CBT procedure, the
+ * message ZENTU_STANDIN_WITNESS_MESSAGE sent reaches the WH_CALLWNDPROC one. */
 EXPORT LRESULT CALLBACK ZentuProcCBT(int code, WPARAM wParam, LPARAM lParam)
 {
     ReachGame();
+    char className[64] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA((HWND)wParam, className, sizeof className) &&
+        strcmp(className, ZENTU_STANDIN_WITNESS_CLASS) == 0)
+        WitnessHook("ZentuProcCBT created the witness\n");
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 EXPORT LRESULT CALLBACK ZentuProcCALLWND(int code, WPARAM wParam, LPARAM lParam)
 {
     ReachGame();
+    const CWPSTRUCT *sent = (const CWPSTRUCT *)lParam;
+    if (code == HC_ACTION && sent && sent->message == ZENTU_STANDIN_WITNESS_MESSAGE)
+        WitnessHook("ZentuProcCALLWND saw the witness message\n");
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 #endif

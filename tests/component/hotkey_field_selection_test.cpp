@@ -1,0 +1,113 @@
+/* While a hotkey field assigns, the mouse over its page keeps the field's whole text selected. */
+#include "support/page_set.h"
+
+#include "hotkeys/hotkeys.h"
+#include "resources/resource.h"
+
+class HotkeyFieldSelection : public PagesInProcess {
+protected:
+    /* Removes the EM_SETSELs posted to the overlay field; counts those that select all, and 100 for any other. */
+    static int SelectAllsPosted()
+    {
+        HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+        int count = 0;
+        MSG msg;
+        while (PeekMessageA(&msg, field, EM_SETSEL, EM_SETSEL, PM_REMOVE))
+            count += msg.wParam == 0 && msg.lParam == -1 ? 1 : 100;
+        return count;
+    }
+    static void CursorOverPage(WORD mouseMessage)
+    {
+        SendMessageA(FpsPage, WM_SETCURSOR, (WPARAM)FpsPage, MAKELPARAM(HTCLIENT, mouseMessage));
+    }
+};
+
+TEST_F(HotkeyFieldSelection, AMouseMoveOverThePageSelectsTheAssigningFieldsWholeText)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_MOUSEMOVE);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(1, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, ALeftButtonPressOverThePageSelectsTheAssigningFieldsWholeText)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_LBUTTONDOWN);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(1, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, ARightButtonPressOverThePageSelectsNothing)
+{
+    Create();
+    OverlayKeyAssigning = 1;
+    SelectAllsPosted();
+    CursorOverPage(WM_RBUTTONDOWN);
+    OverlayKeyAssigning = 0;
+    EXPECT_EQ(0, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, AMouseMoveWhileNoFieldAssignsSelectsNothing)
+{
+    Create();
+    SelectAllsPosted();
+    CursorOverPage(WM_MOUSEMOVE);
+    EXPECT_EQ(0, SelectAllsPosted());
+}
+
+TEST_F(HotkeyFieldSelection, AFieldThatGetsTheFocusSelectsItsWholeTextAndAssigns)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SelectAllsPosted();
+    SetFocus(GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY));
+    EXPECT_EQ(1, SelectAllsPosted());
+    EXPECT_EQ(1u, OverlayKeyAssigning);
+}
+
+TEST_F(HotkeyFieldSelection, AFieldThatLosesTheFocusEndsItsAssignment)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    SetFocus(GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY));
+    ASSERT_EQ(1u, OverlayKeyAssigning);
+    SetFocus(NULL);
+    EXPECT_EQ(0u, OverlayKeyAssigning);
+}
+
+/* The field paints the text the companion writes into it, not the control's own key value. */
+TEST_F(HotkeyFieldSelection, AFieldPaintsTheTextWrittenIntoIt)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetWindowTextA(field, "WWWWWW");
+    RedrawWindow(field, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client;
+    GetClientRect(field, &client);
+    HDC dc = GetDC(field);
+    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    int textPixels = 0;
+    for (int y = client.top; y < client.bottom; y++)
+        for (int x = client.left; x < client.right; x++)
+            textPixels += GetPixel(dc, x, y) == text ? 1 : 0;
+    ReleaseDC(field, dc);
+    EXPECT_LT(20, textPixels);
+}
+
+TEST_F(HotkeyFieldSelection, AClickOnThePageBodyEndsTheAssignment)
+{
+    Create();
+    ShowWindow(FpsPage, SW_SHOWNA);
+    HWND field = GetDlgItem(FpsPage, IDC_FPS_OVERLAY_KEY);
+    SetFocus(field);
+    ASSERT_EQ(1u, OverlayKeyAssigning);
+    SendMessageA(FpsPage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(PageWidth * 3 / 4, PageHeight * 2 / 3));
+    EXPECT_EQ(0u, OverlayKeyAssigning);
+    EXPECT_NE(field, GetFocus());
+}

@@ -109,11 +109,15 @@ TEST_F(Demo, AGameRunningWhenTheCompanionEndsPresentsOnAndItsCountStops)
 {
     StartCompanion(folder_, companion_);
     DemoGame game;
-    ASSERT_TRUE(game.Start("zentu64-demo-gl.exe", "--seconds 8"));  /* the shutdown takes up to a refresh */
+    /* Played until closed: its end must not meet the hooks' coming out. */
+    ASSERT_TRUE(game.Start("zentu64-demo-gl.exe", ""));
     EXPECT_EQ("counting", WaitForState(game, "wglSwapBuffers", "counting").state) << "no line a second";
     StopCompanion(companion_);
     FrameLine last = WaitForState(game, "wglSwapBuffers", "unhooked");
     ASSERT_EQ("unhooked", last.state);
+    /* The player goes on for half a second before closing the game. */
+    PumpFor(500);
+    game.Close();
     EXPECT_EQ(0, game.WaitExit(30000));
     EXPECT_GT(game.Frames(), (long)last.count) << "it stopped presenting with the companion";
     EXPECT_EQ("unhooked", LastFrameLine(FrameLines(folder_.Frames(), game.Pid()), "wglSwapBuffers").state)

@@ -19,6 +19,20 @@ DemoGame::~DemoGame()
         DeleteFileA(outputPath_.c_str());
 }
 
+static BOOL CALLBACK CloseGameWindow(HWND window, LPARAM pid)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == (DWORD)pid)
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void DemoGame::Close() const
+{
+    EnumWindows(CloseGameWindow, (LPARAM)process_.Pid());
+}
+
 long DemoGame::Frames() const
 {
     std::string output = ReadWholeFile(outputPath_);

@@ -14,6 +14,8 @@ public:
     bool Start(const std::string &exe, const std::string &arguments);
     long WaitExit(DWORD timeoutMs) { return process_.WaitExit(timeoutMs); }
     DWORD Pid() const { return process_.Pid(); }
+    /* Closes its window, as a player does; it then prints its result and ends. */
+    void Close() const;
     /* The frames it says it presented; -1 without its result line. */
     long Frames() const;
 

@@ -238,22 +238,27 @@ TEST_F(Running, ASessionEndWithTheExitPromptUpGivesTheLastCallAtOnceAndNoneAfter
     EXPECT_EQ(setups.size(), folder_.SetupCalls().size()) << "a call after the last one";
 }
 
-/* The stand-in loads a helper by its bare name at its first call, as the real hook library does. */
+/* The stand-in loads a helper by its bare name at its first call, as the real hook library does. The program's
+ * folder comes first in any search order, so the current folder's helper is shown refused while it is the only one. */
 TEST_F(Startup, AHelperLibraryComesFromTheProgramsFolderNeverFromTheCurrentFolder)
 {
     CompanionFolder folder("normal");
     const std::string work = folder.Path() + "\\work";
     ASSERT_TRUE(CreateDirectoryA(work.c_str(), NULL));
-    PlantHelperLibrary(folder.Path());
-    PlantHelperLibrary(work);
-    SetRunning(1);
     SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", "zentu-helper.dll");
-    CompanionProcess companion;
-    ASSERT_TRUE(companion.Start(folder.ExePath(), "", work));
-    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
-    ASSERT_TRUE(StartedUp(folder.WaitForCalls(StartedUp, 20000)));
-    EXPECT_TRUE(HelperLibraryLoadedFrom(folder.Path()));
+    auto startAndEnd = [&] {
+        SetRunning(1);
+        CompanionProcess companion;
+        ASSERT_TRUE(companion.Start(folder.ExePath(), "", work));
+        ASSERT_TRUE(StartedUp(folder.WaitForCalls(StartedUp, 20000)));
+        SetRunning(0);
+        EXPECT_EQ(0, companion.WaitExit(10000));
+    };
+    PlantHelperLibrary(work);
+    startAndEnd();
     EXPECT_FALSE(HelperLibraryLoadedFrom(work)) << "the library planted in the current folder was loaded";
-    SetRunning(0);
-    EXPECT_EQ(0, companion.WaitExit(10000));
+    PlantHelperLibrary(folder.Path());
+    startAndEnd();
+    SetEnvironmentVariableA("ZENTU_STANDIN_LOAD", NULL);
+    EXPECT_TRUE(HelperLibraryLoadedFrom(folder.Path()));
 }

@@ -25,7 +25,11 @@ private:
 };
 
 /* ZentuFrames <us> <pid> <exe> <entry> <state> <count> <module>+0x<offset>, one process's. */
-struct FrameLine { std::string entry, state; unsigned long long count; };
+struct FrameLine {
+    std::string entry;
+    std::string state;
+    unsigned long long count;
+};
 std::vector<FrameLine> FrameLines(const std::vector<LibraryCall> &record, DWORD pid);
 /* The last line of one entry point; state "" when there is none. */
 FrameLine LastFrameLine(const std::vector<FrameLine> &lines, const std::string &entry);

@@ -150,6 +150,19 @@ TEST_F(Running, ARefreshHandsTheRegistrysValuesToTheLibrary)
     EXPECT_EQ("C:\\Shots", setups[before + 1].Text(8));
 }
 
+/* The refresh interval counts from the end of start-up: the loop's first refresh does not come at its first pass. */
+TEST_F(Running, TheLoopsFirstRefreshComesAWholeIntervalAfterStartUpsOwn)
+{
+    int hooked = FirstCallWithHooks(folder_.SetupCalls());
+    ASSERT_GE(hooked, 0);
+    std::vector<LibraryCall> setups;
+    ASSERT_TRUE(WaitUntil([&] {
+        setups = folder_.SetupCalls();
+        return setups.size() >= (size_t)hooked + 3;
+    }, 8000));
+    EXPECT_GE(setups[hooked + 2].timeMs - setups[hooked + 1].timeMs, 2900.0);
+}
+
 /* "/exit" is looked at before the mutex. */
 TEST_F(Running, ASecondInstanceEndsWith1AndExitEndsAtOnceWithoutCallingItsLibrary)
 {

@@ -54,9 +54,9 @@ one_run() {
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%-34s %12s %12s %8s %12s\n' "game, entry point" "without ms" "with ms" "ratio" "cost us"
-for spec in "zentu64-demo-d3d9|Present|" "zentu64-demo-d3d9|swap chain Present|--swapchain" \
+for measured in "zentu64-demo-d3d9|Present|" "zentu64-demo-d3d9|swap chain Present|--swapchain" \
             "zentu64-demo-gl|wglSwapBuffers|"; do
-    IFS='|' read -r game entry arguments <<<"$spec"
+    IFS='|' read -r game entry arguments <<<"$measured"
     without=()
     with=()
     for _ in $(seq 1 "$runs"); do

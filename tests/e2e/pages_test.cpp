@@ -5,25 +5,6 @@
 
 enum { GENERAL, FPS, MOVIES, SCREENSHOTS };
 
-/* Runs zentu64-notify.exe with an argument and returns its exit code. */
-static long RunNotify(const std::string &argument)
-{
-    CompanionProcess tool;
-    if (!tool.Start(BuildPath("install-test/zentu64-notify.exe"), argument))
-        return -1;
-    return tool.WaitExit(10000);
-}
-
-static HWND WaitForMenu()
-{
-    HWND menu = NULL;
-    WaitUntil([&] {
-        menu = FindWindowA("#32768", NULL);
-        return menu != NULL && IsWindowVisible(menu);
-    }, 10000);
-    return menu;
-}
-
 /* The folders the settings name, made before the companion starts so that its start-up read finds them. */
 static const char *const SettingFolders[] = { "benchmarks", "moviesfolder", "shotsfolder" };
 

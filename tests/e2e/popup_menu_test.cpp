@@ -19,23 +19,6 @@ protected:
         SetRunning(0);
         companion_.WaitExit(10000);
     }
-    /* Runs zentu64-notify.exe with the argument; its exit code. */
-    static long RunNotify(const std::string &argument)
-    {
-        CompanionProcess tool;
-        if (!tool.Start(BuildPath("install-test/zentu64-notify.exe"), argument))
-            return -1;
-        return tool.WaitExit(10000);
-    }
-    static HWND WaitForMenu()
-    {
-        HWND menu = NULL;
-        WaitUntil([&] {
-            menu = FindWindowA("#32768", NULL);
-            return menu && IsWindowVisible(menu);
-        }, 10000);
-        return menu;
-    }
     /* The movies page made the page used last through its tab, then hidden by its minimise button. */
     void MoviesUsedLastAndHidden()
     {

@@ -149,6 +149,8 @@ extern "C" __declspec(dllexport) void *WINAPI Direct3DCreate9(UINT sdkVersion)
 const void *SwapChainTable[4] = { NULL, NULL, (const void *)Release, FakeSwapChainPresentCode };
 const void *Direct3DTable[17] = { NULL, NULL, (const void *)Release, NULL, NULL, (const void *)GetAdapterIdentifier,
                                   NULL, NULL, (const void *)GetAdapterDisplayMode, NULL, NULL, NULL, NULL, NULL, NULL,
-                                  NULL, (const void *)CreateDevice };
+                                  NULL, (const void *)CreateDevice,
+};
 const void *DeviceTable[18] = { NULL, NULL, (const void *)Release, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,
-                                NULL, NULL, (const void *)GetSwapChain };
+                                NULL, NULL, (const void *)GetSwapChain,
+};

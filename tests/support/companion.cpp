@@ -111,3 +111,21 @@ void RunningCompanionTest::TearDown()
         SetRunning(0);
     companion_.WaitExit(10000);
 }
+
+long RunNotify(const std::string &argument)
+{
+    CompanionProcess tool;
+    if (!tool.Start(BuildPath("install-test/zentu64-notify.exe"), argument))
+        return -1;
+    return tool.WaitExit(10000);
+}
+
+HWND WaitForMenu()
+{
+    HWND menu = NULL;
+    WaitUntil([&] {
+        menu = FindWindowA("#32768", NULL);
+        return menu != NULL && IsWindowVisible(menu);
+    }, 10000);
+    return menu;
+}

@@ -56,3 +56,9 @@ protected:
     CompanionFolder folder_{ "normal" };
     CompanionProcess companion_;
 };
+
+/* Runs the installed zentu64-notify.exe, as the main tool's icon does, with the argument; its exit code, -1 when
+ * it did not start. */
+long RunNotify(const std::string &argument);
+/* The popup menu once it shows; NULL at the deadline. */
+HWND WaitForMenu();

@@ -1,74 +1,21 @@
 /* The four pages in-process: real dialogs from the program's templates, the
  * real registry, and the stand-in library recording every call it gets. */
 #include "app/app.h"
-#include "base/base.h"
 #include "hotkeys/hotkeys.h"
-#include "pages/pages.h"
 #include "probe/probe.h"
 #include "resources/resource.h"
-#include "settings/hook_library.h"
-#include "settings/settings.h"
-#include "support/companion.h"
+#include "support/page_set.h"
 #include "support/imports.h"
 
 #include <objbase.h>
 #include <shellapi.h>
-
-#include <gtest/gtest.h>
 
 #include <mutex>
 #include <thread>
 
 static const char PlacementKey[] = "SOFTWARE\\Zentu2";
 
-class PageSet : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ProgramInstance = GetModuleHandleA(NULL);
-        FillFolderPaths();
-        ApplySettingDefaults();
-        library_ = LoadLibraryA((folder_.Path() + "\\zentu64.dll").c_str());
-        ASSERT_TRUE(library_);
-        ZentuSetup = reinterpret_cast<ZENTU_SETUP_PROC *>((void *)GetProcAddress(library_, "ZentuSetup"));
-        ZentuCount = reinterpret_cast<ZENTU_COUNT_PROC *>((void *)GetProcAddress(library_, "ZentuCount"));
-    }
-    void TearDown() override
-    {
-        DestroyPageSet();
-        /* And with it the WM_QUIT the pages posted. */
-        PumpFor(50);
-        ZentuSetup = NULL;
-        ZentuCount = NULL;
-        FreeLibrary(library_);
-    }
-    /* Creates the pages after the test has put its settings in place. */
-    void Create()
-    {
-        CreatePageSet();
-        ASSERT_TRUE(GeneralPage && FpsPage && MoviesPage && ScreenshotsPage);
-    }
-    static void Click(HWND page, int id)
-    {
-        SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
-    }
-    static bool IsChecked(HWND page, int id)
-    {
-        return IsDlgButtonChecked(page, id) == BST_CHECKED;
-    }
-    static std::string Text(HWND page, int id)
-    {
-        return WindowText(GetDlgItem(page, id));
-    }
-    std::vector<LibraryCall> Calls() const
-    {
-        return folder_.Calls();
-    }
-
-    ScopedKeyRestore placement_{ HKEY_LOCAL_MACHINE, PlacementKey };
-    CompanionFolder folder_{ "normal" };
-    HMODULE library_ = NULL;
-};
+typedef PagesInProcess PageSet;
 
 /* Answers the first box of this process with that caption with OK, from a thread of its own while the page's
  * thread waits in the box. */

@@ -3,6 +3,7 @@
 #include "base/base.h"
 #include "probe/probe.h"
 #include "support/companion.h"
+#include "support/fake_system.h"
 
 #include <gtest/gtest.h>
 
@@ -29,39 +30,7 @@ static void ExpectFields(const ApiOffsetsFields &expected)
             << "SetupCall position " << (i < 6 ? i + 12 : i + 28);
 }
 
-/* Copies of fakes (paths in the build folder, "" for none) in a fresh folder
- * that SystemFolder points at; every module loaded from it goes with it. */
-class FakeSystem {
-public:
-    FakeSystem(const char *d3d9, const char *opengl32, const char *behaviour = "")
-        : path_(UniqueTempFolder("zentu-fakes")), saved_(SystemFolder)
-    {
-        CreateDirectoryA(path_.c_str(), NULL);
-        for (auto copy : { std::make_pair(d3d9, "D3D9.DLL"), std::make_pair("fakes/d3d9/D3D9D.DLL", "D3D9D.DLL"),
-                           std::make_pair(opengl32, "OPENGL32.DLL") })
-            CopyFileA(BuildPath(copy.first).c_str(), File(copy.second).c_str(), FALSE);
-        snprintf(SystemFolder, sizeof SystemFolder, "%s", path_.c_str());
-        SetEnvironmentVariableA("ZENTU_FAKE_D3D9", behaviour);
-        SetEnvironmentVariableA("ZENTU_FAKE_LIVE", "0");
-    }
-    ~FakeSystem()
-    {
-        for (const char *file : { "D3D9D.DLL", "D3D9.DLL", "OPENGL32.DLL" }) {
-            while (Loaded(file))
-                FreeLibrary(Loaded(file));
-            DeleteFileA(File(file).c_str());
-        }
-        RemoveDirectoryA(path_.c_str());
-        snprintf(SystemFolder, sizeof SystemFolder, "%s", saved_.c_str());
-    }
-    std::string File(const char *name) const { return path_ + "\\" + name; }
-    HMODULE Loaded(const char *name) const { return GetModuleHandleA(File(name).c_str()); }
-    HMODULE Load(const char *name) const { return LoadLibraryA(File(name).c_str()); }
-
-private:
-    std::string path_;
-    std::string saved_;
-};
+typedef FakeSystemFolder FakeSystem;
 
 /* The fields a device measures. */
 static const std::vector<Field> Device = {
@@ -75,8 +44,8 @@ static const std::vector<Field> Device = {
  * measured too; every other field untouched. */
 static ApiOffsetsFields CompleteRetailPass(const FakeSystem &system, bool debugPresents)
 {
-    HMODULE d3d9 = system.Load("D3D9.DLL");
-    HMODULE d3d9d = system.Load("D3D9D.DLL");
+    HMODULE d3d9 = LoadLibraryA(system.File("D3D9.DLL").c_str());
+    HMODULE d3d9d = LoadLibraryA(system.File("D3D9D.DLL").c_str());
     ApiOffsetsFields expected = Sentinel();
     const std::pair<Field, UINT32> complete[] = {
         { F(D3D9DevicePresentOffset), ExportOffset(d3d9, "FakeDevicePresentCode") },
@@ -152,10 +121,10 @@ TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentIn
 TEST(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
 {
     ApiOffsets = Sentinel();
-    FakeSystem system("", OpenGl);
+    FakeSystem system("", OpenGl, "");
     EXPECT_EQ(2, ProbeOpenGL());
     EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
     ApiOffsetsFields expected = Sentinel();
-    expected.WglSwapBuffersOffset = ExportOffset(system.Load("OPENGL32.DLL"), "wglSwapBuffers");
+    expected.WglSwapBuffersOffset = ExportOffset(LoadLibraryA(system.File("OPENGL32.DLL").c_str()), "wglSwapBuffers");
     ExpectFields(expected);
 }

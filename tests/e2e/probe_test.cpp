@@ -1,12 +1,9 @@
 /* The probes inside the companion and zentu64-probe.exe, with the fake
  * D3D9.DLL in the prefix's system folder. */
 #include "support/companion.h"
+#include "support/system_fake.h"
 
 #include <algorithm>
-
-/* A program name of its own: the load order set for it reaches no other test. */
-static const char TestExe[] = "zentu64-probe-e2e.exe";
-static const char ToolExe[] = "zentu64-probe.exe";
 
 /* An export's offset in a fake, loaded under a name of its own: Wine answers
  * the system's names with its own libraries. */
@@ -22,35 +19,6 @@ static UINT32 Export(const std::string &file, const char *name)
     return offset;
 }
 
-/* The fake D3D9.DLL in the system folder, with a native-first
- * load order for d3d9 for the two programs (behaviour NULL: d3d9 disabled for
- * them instead); every other program still loads Wine's own. */
-class SystemFake {
-public:
-    explicit SystemFake(const char *behaviour)
-    {
-        for (const char *exe : { TestExe, ToolExe })
-            SetStringValue(HKEY_CURRENT_USER, Key(exe).c_str(), "d3d9", behaviour ? "native" : "");
-        SetEnvironmentVariableA("ZENTU_FAKE_D3D9", behaviour);
-        /* A run that died with the fake in place left the original aside. */
-        if (behaviour && !CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
-            CopyFileA(library_.c_str(), backup_.c_str(), TRUE);
-        EXPECT_TRUE(!behaviour || CopyFileA(BuildPath("fakes/d3d9/D3D9.DLL").c_str(), library_.c_str(), FALSE));
-    }
-    ~SystemFake()
-    {
-        if (CopyFileA(backup_.c_str(), library_.c_str(), FALSE))
-            DeleteFileA(backup_.c_str());
-    }
-
-private:
-    static std::string Key(std::string exe) { return "Software\\Wine\\AppDefaults\\" + exe + "\\DllOverrides"; }
-    ScopedValueRestore companion_{ HKEY_CURRENT_USER, Key(TestExe), "d3d9" };
-    ScopedValueRestore tool_{ HKEY_CURRENT_USER, Key(ToolExe), "d3d9" };
-    std::string library_ = SystemFolderPath("d3d9.dll");
-    std::string backup_ = library_ + ".zentu-test-original";
-};
-
 /* The tool's INI text, written windowless, run in folder, and its exit code after it. */
 static std::string ToolOutput(const std::string &folder)
 {
@@ -60,7 +28,7 @@ static std::string ToolOutput(const std::string &folder)
     CompanionProcess tool;
     /* -1: a box keeps it waiting. */
     long exitCode = -2;
-    if (tool.Start(BuildPath(std::string("install-test/") + ToolExe), "", folder, file))
+    if (tool.Start(BuildPath(std::string("install-test/") + ProbeToolExe), "", folder, file))
         exitCode = tool.WaitExit(30000);
     CloseHandle(file);
     std::string output = ReadWholeFile(path);
@@ -85,13 +53,15 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
     SetRunning(1);
     for (const auto &c : cases) {
         SCOPED_TRACE(c.exitCode);
-        SystemFake fake(c.behaviour);
-        CompanionFolder folder("normal", TestExe);
+        SystemD3d9Fake fake(c.behaviour);
+        CompanionFolder folder("normal", FakeRuntimeExe);
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath()));
         AnsweredBox box = AnswerMessageBox(companion.Pid(), "ZENTU error", "OK", 20000);
         ASSERT_TRUE(box.found);
         EXPECT_EQ(c.text, box.content.text);
+        EXPECT_TRUE(box.content.hasIcon);
+        EXPECT_EQ(NULL, box.owner);
         EXPECT_EQ(c.exitCode, companion.WaitExit(15000));
         EXPECT_EQ(-1, FirstCallWithHooks(folder.SetupCalls()));
         EXPECT_FALSE(HasShutdownCall(folder.Calls()));
@@ -106,8 +76,8 @@ TEST_F(Probes, WithoutAUsableDirect3D9TheCompanionShowsItsBoxAndEndsWithoutHooks
  * The fake names an NVIDIA driver one version too old. */
 TEST_F(Probes, TheToolReportsWhatTheProbesFindWithTheDriversWarning)
 {
-    SystemFake fake("load-helper");
-    CompanionFolder folder("normal", TestExe);
+    SystemD3d9Fake fake("load-helper");
+    CompanionFolder folder("normal", FakeRuntimeExe);
     const std::string work = folder.Path() + "\\work";
     ASSERT_TRUE(CreateDirectoryA(work.c_str(), NULL));
     PlantHelperLibrary(work);
@@ -141,8 +111,8 @@ TEST_F(Probes, TheToolReportsWhatTheProbesFindWithTheDriversWarning)
  * probe and the driver's kind show that all three ran, after the warning was answered and before the hooks. */
 TEST_F(Probes, TheCompanionWarnsOfTheDriverThenHandsOverWhatTheProbesFoundUntilTheEnd)
 {
-    SystemFake fake("load-helper");
-    CompanionFolder folder("normal", TestExe);
+    SystemD3d9Fake fake("load-helper");
+    CompanionFolder folder("normal", FakeRuntimeExe);
     PlantHelperLibrary(folder.Path());
     SetRunning(1);
     CompanionProcess companion;

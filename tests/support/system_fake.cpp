@@ -5,10 +5,11 @@
 #include <gtest/gtest.h>
 
 const char FakeRuntimeExe[] = "zentu64-fake-runtime.exe";
+const char ProbeToolExe[] = "zentu64-probe.exe";
 
-static std::string OverridesKey()
+static std::string OverridesKey(const char *exe)
 {
-    return std::string("Software\\Wine\\AppDefaults\\") + FakeRuntimeExe + "\\DllOverrides";
+    return std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides";
 }
 
 static std::string SystemLibrary()
@@ -19,10 +20,12 @@ static std::string SystemLibrary()
 }
 
 SystemD3d9Fake::SystemD3d9Fake(const char *behaviour)
-    : override_(HKEY_CURRENT_USER, OverridesKey(), "d3d9"), library_(SystemLibrary()),
+    : companion_(HKEY_CURRENT_USER, OverridesKey(FakeRuntimeExe), "d3d9"),
+      tool_(HKEY_CURRENT_USER, OverridesKey(ProbeToolExe), "d3d9"), library_(SystemLibrary()),
       backup_(library_ + ".zentu-fake-original")
 {
-    SetStringValue(HKEY_CURRENT_USER, OverridesKey().c_str(), "d3d9", behaviour ? "native" : "");
+    for (const char *exe : { FakeRuntimeExe, ProbeToolExe })
+        SetStringValue(HKEY_CURRENT_USER, OverridesKey(exe).c_str(), "d3d9", behaviour ? "native" : "");
     SetEnvironmentVariableA("ZENTU_FAKE_D3D9", behaviour);
     if (!behaviour)
         return;

@@ -5,38 +5,12 @@
 
 class FpsPageRules : public PagesInProcess {};
 
-TEST_F(FpsPageRules, EachCornerButtonStoresItsCorner)
-{
-    Create();
-    static const struct { int button; DWORD corner; } cases[] = {
-        { IDC_FPS_CORNER_BOTTOM_RIGHT, 3 },
-        { IDC_FPS_CORNER_TOP_LEFT, 0 },
-        { IDC_FPS_CORNER_TOP_RIGHT, 1 },
-        { IDC_FPS_CORNER_BOTTOM_LEFT, 2 },
-        { IDC_FPS_CORNER_DISABLED, 4 },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "button " << c.button);
-        Click(FpsPage, c.button);
-        EXPECT_EQ(c.corner, SharedSettings.OverlayCorner);
-    }
-}
-
 TEST_F(FpsPageRules, ACornerOutsideZeroToFourShowsBottomRight)
 {
     SharedSettings.OverlayCorner = 7;
     Create();
     EXPECT_TRUE(IsChecked(FpsPage, IDC_FPS_CORNER_BOTTOM_RIGHT));
     EXPECT_FALSE(IsChecked(FpsPage, IDC_FPS_CORNER_DISABLED));
-}
-
-TEST_F(FpsPageRules, StopBenchmarkStoresBenchmarkStopOnAndOff)
-{
-    Create();
-    Click(FpsPage, IDC_FPS_BENCHMARK_STOP);
-    EXPECT_EQ(1u, SharedSettings.BenchmarkStop);
-    Click(FpsPage, IDC_FPS_BENCHMARK_STOP);
-    EXPECT_EQ(0u, SharedSettings.BenchmarkStop);
 }
 
 TEST_F(FpsPageRules, EachStatisticsBoxShowsItsOwnBit)
@@ -54,14 +28,6 @@ TEST_F(FpsPageRules, EachStatisticsBoxShowsItsOwnBit)
             EXPECT_EQ(box == c.checked, IsChecked(FpsPage, box)) << "box " << box;
         DestroyPageSet();
     }
-}
-
-TEST_F(FpsPageRules, UncheckingAStatisticsBoxClearsItsBitAlone)
-{
-    SharedSettings.DetailedStats = 6;
-    Create();
-    Click(FpsPage, IDC_FPS_STATS_MINMAXAVG);
-    EXPECT_EQ(4u, SharedSettings.DetailedStats);
 }
 
 TEST_F(FpsPageRules, TheBenchmarkLengthFollowsItsFieldAndAnEmptyFieldStoresZero)

@@ -23,13 +23,6 @@ TEST_F(MoviesPageRules, AStoredPresetOpensWithItsButtonChecked)
     }
 }
 
-TEST_F(MoviesPageRules, TheCustomButtonStoresTheCustomRate)
-{
-    Create();
-    Click(MoviesPage, IDC_MOVIES_RATE_CUSTOM);
-    EXPECT_EQ(20u, SharedSettings.MovieFramerate);
-}
-
 TEST_F(MoviesPageRules, TheCustomBoxUnchecksEveryPresetButton60Too)
 {
     Create();

@@ -41,6 +41,29 @@ TEST_F(PagePlacement, TakingAStoredPlaceBackLeavesEveryPageHidden)
     }
 }
 
+/* A stored DPI of no size counts as none; another screen size, its width or its height, is another screen. */
+TEST_F(PagePlacement, AStoredPlaceIsTakenBackOnlyOnAScreenOfTheSameSize)
+{
+    const struct {
+        const char *name;
+        DWORD value;
+        DWORD size;
+        bool restored;
+    } cases[] = {
+        { "WindowDPI", 0, 0, true },
+        { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false },
+        { "WindowY", (DWORD)GetSystemMetrics(SM_CYSCREEN) - 1, 4, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        StorePlace(37, 41);
+        SetRawValue(HKEY_LOCAL_MACHINE, PlacementKey, c.name, REG_DWORD, &c.value, c.size);
+        Create();
+        EXPECT_EQ(c.restored, At(GeneralPage, 37, 41));
+        DestroyPageSet();
+    }
+}
+
 /* The pages here stand at 96 DPI. */
 TEST_F(PagePlacement, AStoredPlaceWithoutItsDpiCountsAsOneOf96Dpi)
 {

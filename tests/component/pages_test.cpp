@@ -7,13 +7,15 @@
 #include "support/page_set.h"
 #include "support/imports.h"
 
+#include <string.h>
+
 #include <objbase.h>
 #include <shellapi.h>
 
 #include <mutex>
 #include <thread>
 
-static const char PlacementKey[] = "SOFTWARE\\Zentu2";
+static const char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 typedef PagesInProcess PageSet;
 
@@ -76,17 +78,30 @@ TEST_F(PageSet, EachClickStoresItsOwnSettingAndHandsItToTheLibraryInOneCall)
     /* position: in the library's call; 0 when it gets none */
     const struct { HWND page; int id; DWORD *setting, value; int position; } clicks[] = {
         { FpsPage, IDC_FPS_CORNER_TOP_RIGHT, &s.OverlayCorner, 1, 11 },
+        { FpsPage, IDC_FPS_CORNER_BOTTOM_RIGHT, &s.OverlayCorner, 3, 11 },
+        { FpsPage, IDC_FPS_CORNER_TOP_LEFT, &s.OverlayCorner, 0, 11 },
+        { FpsPage, IDC_FPS_CORNER_BOTTOM_LEFT, &s.OverlayCorner, 2, 11 },
+        { FpsPage, IDC_FPS_CORNER_DISABLED, &s.OverlayCorner, 4, 11 },
+        { FpsPage, IDC_FPS_BENCHMARK_STOP, &s.BenchmarkStop, 1, 28 },
+        { FpsPage, IDC_FPS_BENCHMARK_STOP, &s.BenchmarkStop, 0, 28 },
         /* Checked means 0. */
         { FpsPage, IDC_FPS_ONCE_A_SECOND, &s.SamplingRate, 1, 5 },
         { FpsPage, IDC_FPS_STATS_MINMAXAVG, &s.DetailedStats, 7, 10 },
+        /* Unchecked again: its bit alone goes. */
+        { FpsPage, IDC_FPS_STATS_MINMAXAVG, &s.DetailedStats, 5, 10 },
         { GeneralPage, IDC_GENERAL_START_MINIMISED, &s.StartMinimised, 1, 0 },
         { GeneralPage, IDC_GENERAL_ALWAYS_ON_TOP, &s.AlwaysOnTop, 1, 0 },
         { MoviesPage, IDC_MOVIES_RECORD_SOUND, &s.RecordSound, 0, 0 },
         { MoviesPage, IDC_MOVIES_RATE_60, &s.MovieFramerate, 60, 20 },
+        { MoviesPage, IDC_MOVIES_RATE_CUSTOM, &s.MovieFramerate, 20, 20 },
         { MoviesPage, IDC_MOVIES_NO_CURSOR, &s.NoCursor, 1, 26 },
         { MoviesPage, IDC_MOVIES_FULL_SIZE, &s.MovieHalfSize, 0, 24 },
         { ScreenshotsPage, IDC_SCREENSHOTS_OVERLAY, &s.FramerateOnScreenshot, 0, 23 },
         { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_PNG, &s.ScreenshotFormat, 2, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_JPG, &s.ScreenshotFormat, 1, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_FORMAT_BMP, &s.ScreenshotFormat, 0, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_REPEAT, &s.ScreenshotRepeat, 1, 0 },
+        { ScreenshotsPage, IDC_SCREENSHOTS_REPEAT, &s.ScreenshotRepeat, 0, 0 },
         { FpsPage, IDC_FPS_OVERLAY_CLEAR, &s.OverlayKey, 0, 56 },
         { FpsPage, IDC_FPS_LOG_CLEAR, &s.LogKey, 0, 57 },
         { MoviesPage, IDC_MOVIES_CLEAR, &s.MovieKey, 0, 58 },
@@ -120,18 +135,10 @@ TEST_F(PageSet, AlwaysOnTopMakesEveryPageTopmostAndBack)
     }
 }
 
-TEST_F(PageSet, TheRepeatTimeFieldStoresWhatIsTyped)
-{
-    Create();
-    SetDlgItemTextA(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT_TIME, "30");
-    EXPECT_EQ(30u, SharedSettings.ScreenshotRepeatTime);
-}
-
 /* The startup entry is the page's own business: no library call. */
 TEST_F(PageSet, RunAtStartupWritesAndDeletesOnlyItsOwnEntry)
 {
     Create();
-    const char *RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
     /* Gone: a click creates it and writes nothing. */
     EXPECT_EQ(-1, CountValues(HKEY_CURRENT_USER, RunKey));
@@ -149,6 +156,40 @@ TEST_F(PageSet, RunAtStartupWritesAndDeletesOnlyItsOwnEntry)
     Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
     EXPECT_EQ(1, CountValues(HKEY_CURRENT_USER, RunKey));
     EXPECT_EQ(calls, Calls().size());
+}
+
+TEST_F(PageSet, RunAtStartupStartsUnchecked)
+{
+    Create();
+    EXPECT_FALSE(IsChecked(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP));
+}
+
+/* What the program hands the registry: Wine would add a missing terminator of a REG_SZ on its own, Windows not. */
+typedef LSTATUS(WINAPI SET_VALUE_PROC)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                                       DWORD size);
+static SET_VALUE_PROC *SystemSetValue;
+static DWORD EntrySize;
+
+static LSTATUS WINAPI RecordSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
+{
+    if (name && strcmp(name, "Zentu") == 0)
+        EntrySize = size;
+    return SystemSetValue(key, name, reserved, type, data, size);
+}
+
+TEST_F(PageSet, TheStartupEntryIsHandedOverWithItsTerminatingZero)
+{
+    ScopedKeyRestore run(HKEY_CURRENT_USER, RunKey);
+    SetStringValue(HKEY_CURRENT_USER, RunKey, "Other", "other.exe");
+    Create();
+    EntrySize = 0;
+    void *system = ReplaceImport("RegSetValueExA", reinterpret_cast<void *>(RecordSetValue));
+    ASSERT_TRUE(system);
+    SystemSetValue = reinterpret_cast<SET_VALUE_PROC *>(system);
+    Click(GeneralPage, IDC_GENERAL_RUN_AT_STARTUP);
+    ReplaceImport("RegSetValueExA", system);
+    std::string command = "\"" + std::string(ProgramFolder) + "\\zentu.exe\"";
+    EXPECT_EQ(command.size() + 1, EntrySize);
 }
 
 /* Each input of the library's call carries a value of its own. */
@@ -275,31 +316,6 @@ TEST_F(PageSet, AnOverlongChosenFolderIsRefusedWithABoxOwnedByThePage)
     EXPECT_EQ(ScreenshotsPage, box.owner);
     EXPECT_EQ(1, AcceptChosenFolder(ScreenshotsPage, folder, ("C:\\" + std::string(252, 'f')).c_str()));
     EXPECT_EQ("C:\\" + std::string(252, 'f'), folder);
-}
-
-/* The same screen: its size and DPI (96 when none was stored; other DPIs: tests/e2e/pages_test.cpp). */
-TEST_F(PageSet, APageMoveIsStoredAndTheStoredPlaceIsTakenBackOnTheSameScreen)
-{
-    const struct { const char *name; DWORD value, size; bool restored; } cases[] = {
-        { NULL, 0, 0, true },
-        { "WindowDPI", 0, 0, true },
-        { "WindowX", (DWORD)GetSystemMetrics(SM_CXSCREEN) + 1, 4, false },
-        { "WindowY", (DWORD)GetSystemMetrics(SM_CYSCREEN) - 1, 4, false },
-    };
-    for (int i = 0; i < 4; i++) {
-        SCOPED_TRACE(testing::Message() << "changed " << (cases[i].name ? cases[i].name : "nothing"));
-        Create();
-        SetWindowPos(FpsPage, NULL, 37, 41 + i, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        DestroyPageSet();
-        if (cases[i].name)
-            SetRawValue(HKEY_LOCAL_MACHINE, PlacementKey, cases[i].name, REG_DWORD, &cases[i].value, cases[i].size);
-        Create();
-        RECT shown;
-        GetWindowRect(GeneralPage, &shown);
-        EXPECT_EQ(cases[i].restored, shown.left == 37 && shown.top == 41 + i) << shown.left << ", " << shown.top;
-        EXPECT_FALSE(IsWindowVisible(GeneralPage));
-        DestroyPageSet();
-    }
 }
 
 /* Leaks as Wine shows them (GetGuiResources and GetProcessHandleCount answer 0): a kernel object left open takes

@@ -24,30 +24,6 @@ TEST_F(ScreenshotsPageRules, AStoredFormatOpensWithItsButtonChecked)
     }
 }
 
-TEST_F(ScreenshotsPageRules, EachFormatButtonStoresItsFormat)
-{
-    Create();
-    static const struct { int button; DWORD format; } cases[] = {
-        { IDC_SCREENSHOTS_FORMAT_JPG, 1 },
-        { IDC_SCREENSHOTS_FORMAT_BMP, 0 },
-        { IDC_SCREENSHOTS_FORMAT_PNG, 2 },
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "button " << c.button);
-        Click(ScreenshotsPage, c.button);
-        EXPECT_EQ(c.format, SharedSettings.ScreenshotFormat);
-    }
-}
-
-TEST_F(ScreenshotsPageRules, RepeatStoresScreenshotRepeatOnAndOff)
-{
-    Create();
-    Click(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT);
-    EXPECT_EQ(1u, SharedSettings.ScreenshotRepeat);
-    Click(ScreenshotsPage, IDC_SCREENSHOTS_REPEAT);
-    EXPECT_EQ(0u, SharedSettings.ScreenshotRepeat);
-}
-
 TEST_F(ScreenshotsPageRules, TheIntervalFollowsTheBoxAndAnEmptyBoxStoresZero)
 {
     Create();

@@ -51,6 +51,11 @@ TEST_F(Startup, WithoutRunningEachEndHasItsBoxAndExitCode)
         if (c.exitCode == 1)
             guarded = CreateDeniedMutex();
         CompanionFolder folder(c.variant, c.exeName, c.padTo);
+        /* The library's path cut to 255 would end in "zentu64.d": never cut and used. */
+        if (c.padTo) {
+            ASSERT_TRUE(CopyFileA(BuildPath("standin/normal/zentu64.dll").c_str(),
+                                  (folder.Path() + "\\zentu64.d").c_str(), FALSE));
+        }
         CompanionProcess companion;
         ASSERT_TRUE(companion.Start(folder.ExePath(), c.arguments));
         if (c.caption) {
@@ -249,6 +254,37 @@ TEST_F(Running, ASessionEndWithTheExitPromptUpGivesTheLastCallAtOnceAndNoneAfter
     ASSERT_TRUE(PressMessageBoxButton(box, "Cancel"));
     EXPECT_EQ(0, companion_.WaitExit(10000));
     EXPECT_EQ(setups.size(), folder_.SetupCalls().size()) << "a call after the last one";
+}
+
+TEST_F(Running, RunningTurnedZeroInTheKeyEndsItInOrder)
+{
+    SetRunning(0);
+    EXPECT_EQ(0, companion_.WaitExit(10000));
+    ExpectOneShutdownCallAtTheEnd(folder_.SetupCalls());
+}
+
+TEST_F(Running, ItsThreadRunsAtTheHighestPriority)
+{
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetWindowThreadProcessId(general_, NULL));
+    ASSERT_TRUE(thread);
+    EXPECT_EQ(THREAD_PRIORITY_HIGHEST, GetThreadPriority(thread));
+    CloseHandle(thread);
+}
+
+/* The single-instance mutex outlives the library's last call, so no second set of hooks can start while the
+ * first one still goes. The last call takes 2 s: the stall file goes when it begins. */
+TEST_F(Running, ASecondInstanceIsRefusedWhileTheLastLibraryCallRuns)
+{
+    CompanionFolder other("normal");
+    TouchFile(Stall());
+    PostMessageA(general_, WM_QUIT, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !FileExists(Stall()); }, 8000));
+    ASSERT_TRUE(HasShutdownCall(folder_.Calls())) << "a refresh, not the last call, took the stall";
+    ASSERT_TRUE(companion_.Running());
+    CompanionProcess second;
+    ASSERT_TRUE(second.Start(other.ExePath()));
+    EXPECT_EQ(1, second.WaitExit(10000)) << "the mutex went before the library's last call";
+    EXPECT_EQ(0, companion_.WaitExit(10000));
 }
 
 /* The stand-in loads a helper by its bare name at its first call, as the real hook library does. The program's

@@ -16,14 +16,7 @@ zentu_install_packages
 zentu_build zentu64 standin_library zentu64-demo-d3d9 zentu64-demo-gl
 
 companion_pid=
-cleanup() {
-    if [ -n "$companion_pid" ]; then kill "$companion_pid" 2>/dev/null || true; fi
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
-zentu_start_xvfb
-zentu_start_wine
+zentu_start_session companion_pid
 
 bench_folder="$ZENTU_BUILD/bench-demo"
 rm -rf "$bench_folder"

@@ -18,14 +18,7 @@ zentu_install_packages
 zentu_build
 
 running_pid=
-cleanup() {
-    if [ -n "$running_pid" ]; then kill "$running_pid" 2>/dev/null || true; fi
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
-zentu_start_xvfb
-zentu_start_wine
+zentu_start_session running_pid
 
 bench_folder="$ZENTU_BUILD/bench-folder"
 rm -rf "$bench_folder"

@@ -13,13 +13,7 @@ deadline=${ZENTU_BENCH_DEADLINE:-600}
 zentu_install_packages
 zentu_build
 
-cleanup() {
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
-zentu_start_xvfb
-zentu_start_wine
+zentu_start_session
 
 echo "== page churn"
 zentu_run_with_deadline "$deadline" bench_page_churn.exe \

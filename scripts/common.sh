@@ -121,6 +121,23 @@ zentu_stop_xvfb() {
 # The main tool's settings, where the companion reads them (the 32-bit view).
 ZENTU_SETTINGS_KEY='HKLM\SOFTWARE\Wow6432Node\Zentu2'
 
+# zentu_start_session [PROGRAM]: a display and a Wine server of the script's
+# own, both stopped when it exits, after the program whose PID the variable
+# named PROGRAM holds by then (if any).
+zentu_end_session() {
+    local pid=
+    if [ -n "${ZENTU_SESSION_PROGRAM:-}" ]; then pid=${!ZENTU_SESSION_PROGRAM:-}; fi
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+    zentu_stop_wine
+    zentu_stop_xvfb
+}
+zentu_start_session() {
+    ZENTU_SESSION_PROGRAM=${1:-}
+    trap zentu_end_session EXIT
+    zentu_start_xvfb
+    zentu_start_wine
+}
+
 # zentu_set_setting NAME TYPE VALUE: writes one setting as the main tool
 # would (TYPE as reg.exe spells it: REG_DWORD, REG_SZ).
 zentu_set_setting() {

@@ -24,6 +24,20 @@ zentu_copy_tree() {
     rm -rf "$scratch" "$scratch.list"
 }
 
+# zentu_run_folder FOLDER NAME: FOLDER made and made absolute (Wine wants its
+# prefix so); inside the tree only under build*, or the copy would copy
+# itself. NAME is the variable that chose it, for the complaint.
+zentu_run_folder() {
+    mkdir -p "$1"
+    local folder
+    folder=$(cd "$1" && pwd)
+    case "$folder/" in
+        "$ZENTU_ROOT"/build*) ;;
+        "$ZENTU_ROOT"/*) zentu_fail "$2 inside the tree must be under build/" ;;
+    esac
+    echo "$folder"
+}
+
 # zentu_own_display: a display of this run's own. Two runs starting together
 # can both find the same number free; the display is this run's only when
 # its lock file names this run's server.

@@ -64,13 +64,7 @@ if [ "$LIST" = 1 ]; then
     exit 0
 fi
 
-OUT="${ZENTU_FAULTS_DIR:-$ZENTU_ROOT/build/faults}"
-mkdir -p "$OUT"
-OUT=$(cd "$OUT" && pwd)
-case "$OUT/" in
-    "$ZENTU_ROOT"/build*) ;;
-    "$ZENTU_ROOT"/*) zentu_fail "ZENTU_FAULTS_DIR inside the tree must be under build/" ;;
-esac
+OUT=$(zentu_run_folder "${ZENTU_FAULTS_DIR:-$ZENTU_ROOT/build/faults}" ZENTU_FAULTS_DIR)
 SRC="$OUT/src"
 BUILD="$OUT/build"
 LOGS="$OUT/logs"

@@ -99,15 +99,8 @@ if [ "$LIST" = 1 ]; then
 fi
 
 
-OUT="${ZENTU_MUTATION_DIR:-$ZENTU_ROOT/build/mutation}"
-mkdir -p "$OUT"
-# Absolute (a relative folder is taken from the tree's root): Wine wants its prefix so.
-OUT=$(cd "$OUT" && pwd)
-# Inside the tree only under build*, or the copy would copy itself.
-case "$OUT/" in
-    "$ZENTU_ROOT"/build*) ;;
-    "$ZENTU_ROOT"/*) zentu_fail "ZENTU_MUTATION_DIR inside the tree must be under build/" ;;
-esac
+# A relative folder is taken from the tree's root.
+OUT=$(zentu_run_folder "${ZENTU_MUTATION_DIR:-$ZENTU_ROOT/build/mutation}" ZENTU_MUTATION_DIR)
 SRC="$OUT/src"
 BUILD="$OUT/build"
 LOGS="$OUT/logs"

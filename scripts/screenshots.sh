@@ -17,12 +17,8 @@ zentu_build
 x86_64-w64-mingw32-g++-posix -O1 -static -o "$ZENTU_BUILD/show-page.exe" scripts/show-page.cpp
 
 companion_pid=
-cleanup() {
-    if [ -n "$companion_pid" ]; then kill "$companion_pid" 2>/dev/null || true; fi
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
+ZENTU_SESSION_PROGRAM=companion_pid
+trap zentu_end_session EXIT
 ZENTU_SCREEN=1024x768x24 zentu_start_xvfb
 
 # reg ARGUMENTS...: reg.exe in the prefix, quietly.

@@ -3,32 +3,30 @@
 
 class PageActivation : public PagesInProcess {};
 
-TEST_F(PageActivation, AnActivatedPageHidesThePageUsedLastAndTakesItsPlace)
+/* With the general page shown and used last: another page activated takes its place, the general page activated
+ * again stays, a page deactivated changes nothing. */
+TEST_F(PageActivation, AnActivatedPageTakesThePlaceOfThePageUsedLast)
 {
-    Create();
-    ShowWindow(GeneralPage, SW_SHOWNA);
-    ASSERT_EQ(GeneralPage, CurrentPage);
-    SendMessageA(FpsPage, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_FALSE(IsWindowVisible(GeneralPage));
-    EXPECT_EQ(FpsPage, CurrentPage);
-}
-
-TEST_F(PageActivation, APageActivatedWhileItIsThePageUsedLastStaysShown)
-{
-    Create();
-    ShowWindow(GeneralPage, SW_SHOWNA);
-    SendMessageA(GeneralPage, WM_ACTIVATE, WA_CLICKACTIVE, 0);
-    EXPECT_TRUE(IsWindowVisible(GeneralPage));
-    EXPECT_EQ(GeneralPage, CurrentPage);
-}
-
-TEST_F(PageActivation, ADeactivatedPageChangesNothing)
-{
-    Create();
-    ShowWindow(GeneralPage, SW_SHOWNA);
-    SendMessageA(FpsPage, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_TRUE(IsWindowVisible(GeneralPage));
-    EXPECT_EQ(GeneralPage, CurrentPage);
+    const struct {
+        HWND *page;
+        WPARAM state;
+        bool generalShown;
+        HWND *used;
+    } cases[] = {
+        { &FpsPage, WA_ACTIVE, false, &FpsPage },
+        { &GeneralPage, WA_CLICKACTIVE, true, &GeneralPage },
+        { &FpsPage, WA_INACTIVE, true, &GeneralPage },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "state " << c.state);
+        Create();
+        ShowWindow(GeneralPage, SW_SHOWNA);
+        ASSERT_EQ(GeneralPage, CurrentPage);
+        SendMessageA(*c.page, WM_ACTIVATE, c.state, 0);
+        EXPECT_EQ(c.generalShown, IsWindowVisible(GeneralPage) != FALSE);
+        EXPECT_EQ(*c.used, CurrentPage);
+        DestroyPageSet();
+    }
 }
 
 /* Refuses every activation on this thread, as the platform does for a program that is not in the foreground. */

@@ -50,6 +50,9 @@ protected:
     /* The one request a click on the button brought. */
     static ShellRequest RequestOf(HWND page, int id)
     {
+        std::unique_lock<std::mutex> clearing(RequestsLock);
+        Requests.clear();
+        clearing.unlock();
         Click(page, id);
         WaitUntil([] {
             std::lock_guard<std::mutex> hold(RequestsLock);
@@ -72,24 +75,27 @@ TEST_F(ShellLaunch, AHelpFileOpensMaximised)
     EXPECT_EQ(SW_SHOWMAXIMIZED, request.show);
 }
 
-TEST_F(ShellLaunch, TheMovieFolderIsExploredWithABackslashAppended)
+/* A folder without its backslash gets one; a folder with it is explored as it stands. */
+TEST_F(ShellLaunch, AViewButtonExploresItsPagesFolderEndingInOneBackslash)
 {
     strcpy(SharedSettings.MovieDirectory, "C:\\Films");
-    Create();
-    ShellRequest request = RequestOf(MoviesPage, IDC_MOVIES_VIEW_FOLDER);
-    EXPECT_EQ(MoviesPage, request.owner);
-    EXPECT_EQ("explore", request.verb);
-    EXPECT_EQ("C:\\Films\\", request.file);
-    EXPECT_EQ("", request.directory);
-    EXPECT_EQ(SW_SHOWNORMAL, request.show);
-}
-
-TEST_F(ShellLaunch, AScreenshotFolderEndingInABackslashIsExploredUnchanged)
-{
     strcpy(SharedSettings.ScreenshotDirectory, "C:\\Shots\\");
     Create();
-    ShellRequest request = RequestOf(ScreenshotsPage, IDC_SCREENSHOTS_VIEW_FOLDER);
-    EXPECT_EQ(ScreenshotsPage, request.owner);
-    EXPECT_EQ("explore", request.verb);
-    EXPECT_EQ("C:\\Shots\\", request.file);
+    const struct {
+        HWND page;
+        int id;
+        const char *folder;
+    } buttons[] = {
+        { MoviesPage, IDC_MOVIES_VIEW_FOLDER, "C:\\Films\\" },
+        { ScreenshotsPage, IDC_SCREENSHOTS_VIEW_FOLDER, "C:\\Shots\\" },
+    };
+    for (const auto &b : buttons) {
+        SCOPED_TRACE(b.folder);
+        ShellRequest request = RequestOf(b.page, b.id);
+        EXPECT_EQ(b.page, request.owner);
+        EXPECT_EQ("explore", request.verb);
+        EXPECT_EQ(b.folder, request.file);
+        EXPECT_EQ("", request.directory);
+        EXPECT_EQ(SW_SHOWNORMAL, request.show);
+    }
 }

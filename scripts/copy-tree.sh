@@ -38,6 +38,15 @@ zentu_run_folder() {
     echo "$folder"
 }
 
+# zentu_trap_run_end: at a run's end, by Ctrl-C and by a failing step too
+# (named, or the run just stops), the script's own restore puts back the
+# file it planted a change in before Wine and the display go.
+zentu_trap_run_end() {
+    trap 'restore; zentu_stop_wine; zentu_stop_xvfb' EXIT
+    trap 'exit 130' INT TERM
+    trap 'zentu_say "stopped: line $LINENO: $BASH_COMMAND"' ERR
+}
+
 # zentu_own_display: a display of this run's own. Two runs starting together
 # can both find the same number free; the display is this run's only when
 # its lock file names this run's server.

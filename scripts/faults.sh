@@ -93,14 +93,7 @@ restore() {
     done
     PLANTED=()
 }
-cleanup() {
-    restore
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-trap 'zentu_say "stopped: line $LINENO: $BASH_COMMAND"' ERR
+zentu_trap_run_end
 
 zentu_say "building the copy in $BUILD"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then

@@ -141,15 +141,7 @@ restore() {
         MUTATED_FILE=
     fi
 }
-cleanup() {
-    restore
-    zentu_stop_wine
-    zentu_stop_xvfb
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-# A step that fails ends the run: say which, or the run just stops.
-trap 'zentu_say "stopped: line $LINENO: $BASH_COMMAND"' ERR
+zentu_trap_run_end
 
 # The same toolchain and options as ./test, in a build of its own.
 zentu_say "building the copy in $BUILD"

@@ -22,42 +22,29 @@ protected:
     }
 };
 
-TEST_F(HotkeyFieldSelection, AMouseMoveOverThePageSelectsTheAssigningFieldsWholeText)
+/* A move or a left press while the field assigns selects all of it; a right press, or a move while no field
+ * assigns, selects nothing. */
+TEST_F(HotkeyFieldSelection, TheMouseOverThePageSelectsTheAssigningFieldsWholeText)
 {
+    const struct {
+        UINT32 assigning;
+        WORD mouseMessage;
+        int selectAlls;
+    } cases[] = {
+        { 1, WM_MOUSEMOVE, 1 },
+        { 1, WM_LBUTTONDOWN, 1 },
+        { 1, WM_RBUTTONDOWN, 0 },
+        { 0, WM_MOUSEMOVE, 0 },
+    };
     Create();
-    OverlayKeyAssigning = 1;
-    SelectAllsPosted();
-    CursorOverPage(WM_MOUSEMOVE);
-    OverlayKeyAssigning = 0;
-    EXPECT_EQ(1, SelectAllsPosted());
-}
-
-TEST_F(HotkeyFieldSelection, ALeftButtonPressOverThePageSelectsTheAssigningFieldsWholeText)
-{
-    Create();
-    OverlayKeyAssigning = 1;
-    SelectAllsPosted();
-    CursorOverPage(WM_LBUTTONDOWN);
-    OverlayKeyAssigning = 0;
-    EXPECT_EQ(1, SelectAllsPosted());
-}
-
-TEST_F(HotkeyFieldSelection, ARightButtonPressOverThePageSelectsNothing)
-{
-    Create();
-    OverlayKeyAssigning = 1;
-    SelectAllsPosted();
-    CursorOverPage(WM_RBUTTONDOWN);
-    OverlayKeyAssigning = 0;
-    EXPECT_EQ(0, SelectAllsPosted());
-}
-
-TEST_F(HotkeyFieldSelection, AMouseMoveWhileNoFieldAssignsSelectsNothing)
-{
-    Create();
-    SelectAllsPosted();
-    CursorOverPage(WM_MOUSEMOVE);
-    EXPECT_EQ(0, SelectAllsPosted());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "assigning " << c.assigning << ", message " << c.mouseMessage);
+        OverlayKeyAssigning = c.assigning;
+        SelectAllsPosted();
+        CursorOverPage(c.mouseMessage);
+        OverlayKeyAssigning = 0;
+        EXPECT_EQ(c.selectAlls, SelectAllsPosted());
+    }
 }
 
 TEST_F(HotkeyFieldSelection, AFieldThatGetsTheFocusSelectsItsWholeTextAndAssigns)

@@ -118,6 +118,24 @@ TEST_F(Pages, MinimiseHidesThePageAndTheIconsDoubleClickBringsBackThePageUsedLas
     EXPECT_TRUE(WaitForVisible(MOVIES));
 }
 
+/* The menu holds the foreground while it is up, or a click elsewhere would not close it. Its first item is
+ * Settings. */
+TEST_F(Pages, SettingsInThePopupMenuBringsThePageUsedLastForward)
+{
+    OpenMoviesByItsTab();
+    ClickButton(Control(MOVIES, IDC_MOVIES_MINIMISE));
+    ASSERT_TRUE(WaitForVisible(-1));
+    ASSERT_EQ(0, RunNotify("menu"));
+    HWND menu = WaitForMenu();
+    ASSERT_TRUE(menu);
+    DWORD foreground = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &foreground);
+    EXPECT_EQ(companion_.Pid(), foreground);
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitForVisible(MOVIES));
+}
+
 /* A recorder registered as the program that opens .htm files stands in for the browser. The shell reads the
  * association from the machine's classes under Wine and from the user's first under Windows. Which file each
  * page's button names, in which folder, on whose behalf: in-process (PageSet). */

@@ -12,16 +12,9 @@ static std::string OverridesKey(const char *exe)
     return std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides";
 }
 
-static std::string SystemLibrary()
-{
-    char folder[MAX_PATH] = "";
-    GetSystemDirectoryA(folder, sizeof folder);
-    return std::string(folder) + "\\d3d9.dll";
-}
-
 SystemD3d9Fake::SystemD3d9Fake(const char *behaviour)
     : companion_(HKEY_CURRENT_USER, OverridesKey(FakeRuntimeExe), "d3d9"),
-      tool_(HKEY_CURRENT_USER, OverridesKey(ProbeToolExe), "d3d9"), library_(SystemLibrary()),
+      tool_(HKEY_CURRENT_USER, OverridesKey(ProbeToolExe), "d3d9"), library_(SystemFolderPath("d3d9.dll")),
       backup_(library_ + ".zentu-fake-original")
 {
     for (const char *exe : { FakeRuntimeExe, ProbeToolExe })

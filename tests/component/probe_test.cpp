@@ -30,8 +30,6 @@ static void ExpectFields(const ApiOffsetsFields &expected)
             << "SetupCall position " << (i < 6 ? i + 12 : i + 28);
 }
 
-typedef FakeSystemFolder FakeSystem;
-
 /* The fields a device measures. */
 static const std::vector<Field> Device = {
     F(D3D9DevicePresentOffset),     F(D3D9DevicePresentProbe),        F(D3D9SwapChainPresentOffset),
@@ -42,7 +40,7 @@ static const std::vector<Field> Device = {
 
 /* Every field a complete pass over the retail runtime fills, the debug runtime's Present offsets when it was
  * measured too; every other field untouched. */
-static ApiOffsetsFields CompleteRetailPass(const FakeSystem &system, bool debugPresents)
+static ApiOffsetsFields CompleteRetailPass(const FakeSystemFolder &system, bool debugPresents)
 {
     HMODULE d3d9 = LoadLibraryA(system.File("D3D9.DLL").c_str());
     HMODULE d3d9d = LoadLibraryA(system.File("D3D9D.DLL").c_str());
@@ -96,7 +94,7 @@ TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentIn
         if (c.debugRuntime)
             SetDwordValue(HKEY_LOCAL_MACHINE, Direct3DKey, "LoadDebugRuntime", 5);
         ApiOffsets = Sentinel();
-        FakeSystem system(c.d3d9, "", c.behaviour);
+        FakeSystemFolder system(c.d3d9, "", c.behaviour);
         ASSERT_EQ(c.result, ProbeDirect3D9(NULL));
         EXPECT_EQ(c.result == 0, system.Loaded("D3D9.DLL") != NULL) << "D3D9.DLL kept only when done";
         char live[16] = "";
@@ -121,7 +119,7 @@ TEST(Probe, Direct3D9MeasuresTheRetailRuntimeWithTheDebugRuntimeOffThenPresentIn
 TEST(Probe, OpenGlMeasuresTheSwapExportsUpToTheFirstMissingAndFreesTheLibrary)
 {
     ApiOffsets = Sentinel();
-    FakeSystem system("", OpenGl, "");
+    FakeSystemFolder system("", OpenGl, "");
     EXPECT_EQ(2, ProbeOpenGL());
     EXPECT_EQ(NULL, system.Loaded("OPENGL32.DLL"));
     ApiOffsetsFields expected = Sentinel();
